@@ -1,0 +1,156 @@
+// The form runtime: every window of both programs is built from a description
+// (JSON data in the Qt resources) and driven by plain handler functions that
+// reach controls by window name and control name. No handler ever keeps a
+// widget pointer across events; a control that is gone simply reads as empty
+// and ignores writes, so a handler that outlives its window (a nested wait, a
+// message box) can finish without touching freed memory.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+class QApplication;
+
+namespace db {
+class Connection;
+class RecordSet;
+}  // namespace db
+
+namespace ui {
+
+// ---- handlers -------------------------------------------------------------
+
+using Handler = std::function<void()>;
+
+// Registers a handler under the name that descriptions use in their event
+// bindings ("login.on_login"). Registering a name twice replaces it.
+void register_handler(const QString& name, Handler fn);
+bool has_handler(const QString& name);
+
+// ---- descriptions ---------------------------------------------------------
+
+// Parses every "*.json" description below the resource folder (":/forms" for
+// assocman, ":/cipherkey" for the tool) and keeps them by window name. A
+// description that names an unknown control type, property, event or handler
+// is refused: the result is false and `error` says which file and why.
+bool load_descriptions(const QString& resource_dir, QString* error);
+// Parses and registers one description from its JSON text (tests, tools).
+bool add_description(const QByteArray& json, const QString& origin, QString* error);
+bool has_description(const QString& window);
+QStringList description_names();
+
+// ---- windows --------------------------------------------------------------
+
+// Opens a window from its description. An open window is brought forward (a
+// minimised one restored) and its creation does not run again; a window that
+// is closing is destroyed at once and opened anew. `parent` names the owning
+// window ("" for none). Returns false when there is no such description.
+bool load_window(const QString& window, const QString& parent = {}, bool modal = false);
+// Asks a window to close; the close happens when the event loop takes the
+// request. A second request, or one for a window that is gone, does nothing.
+void destroy_window_or_unit(const QString& window);
+bool is_window_open(const QString& window);     // open and not closing
+bool is_window_closing(const QString& window);
+int open_window_count();                          // windows that exist
+
+QString caption(const QString& window);
+void set_caption(const QString& window, const QString& text);
+
+// Placement of a top-level window.
+bool is_minimised(const QString& window);
+bool is_window_visible(const QString& window);
+void show_window(const QString& window);
+void hide_window(const QString& window);
+// Restores a minimised window, makes it normal and centres it on the screen.
+void restore_centred(const QString& window);
+
+// ---- controls -------------------------------------------------------------
+
+// Text of an EditBox, caption of a TransLabel, Button, CheckBox or RadioBox,
+// tip of a TrayIcon. Reading a control that does not exist gives "".
+QString text(const QString& window, const QString& control);
+void set_text(const QString& window, const QString& control, const QString& value);
+
+bool is_visible(const QString& window, const QString& control);
+void set_visible(const QString& window, const QString& control, bool visible);
+bool is_disabled(const QString& window, const QString& control);
+// Also works on menu items, which are named like controls.
+void set_disabled(const QString& window, const QString& control, bool disabled);
+bool is_checked(const QString& window, const QString& control);
+void set_checked(const QString& window, const QString& control, bool checked);
+
+// ListBox and ComboBox items. The current index is 0-based, -1 for none;
+// setting it from a handler does not fire on_selection_changed.
+int current_index(const QString& window, const QString& control);
+void set_current_index(const QString& window, const QString& control, int index);
+void add_item(const QString& window, const QString& control, const QString& item);
+void clear_items(const QString& window, const QString& control);
+int item_count(const QString& window, const QString& control);
+QString item_text(const QString& window, const QString& control, int index);
+
+// ListView rows: one text per column.
+void add_row(const QString& window, const QString& control, const QStringList& cells);
+void clear_rows(const QString& window, const QString& control);
+int row_count(const QString& window, const QString& control);
+QString cell_text(const QString& window, const QString& control, int row, int column);
+
+// Timer period in milliseconds; 0 stops it.
+int timer_interval(const QString& window, const QString& control);
+void set_timer_interval(const QString& window, const QString& control, int ms);
+
+// TrayIcon: shown in the notification area or not.
+void show_tray_icon(const QString& window, const QString& control);
+void hide_tray_icon(const QString& window, const QString& control);
+bool is_tray_icon_shown(const QString& window, const QString& control);
+
+void set_focus(const QString& window, const QString& control);
+// Name of the control that has the keyboard focus in that window ("" if none).
+QString focused_control(const QString& window);
+
+// The non-visual units a window owns. Null when the window or unit is gone.
+db::Connection* connection(const QString& window, const QString& unit);
+db::RecordSet* recordset(const QString& window, const QString& unit);
+
+// For tests and the runtime itself: the widget behind a window or control.
+QWidget* window_widget(const QString& window);
+QWidget* control_widget(const QString& window, const QString& control);
+
+// ---- program --------------------------------------------------------------
+
+// Creates the application object (if none exists), maps the description
+// fonts onto installed CJK fonts and takes the program folder.
+void start_runtime(int& argc, char** argv);
+QString get_program_directory();   // no trailing "/"
+QString get_current_directory();   // "" when it cannot be read
+void set_program_directory(const QString& dir);   // tests
+
+// Visual style: 1 blue, 2 olive green, 3 silver, anything else removes it.
+void apply_xp_style(int scheme);
+int current_xp_style();
+
+// Runs the event loop until no window is left; returns at once when none is
+// open. Returns the exit code (0).
+int run_message_loop();
+
+// The exit clean-up runs once: after the loop ends, or from exit_program.
+void register_exit_cleanup(std::function<void()> fn);
+void run_exit_cleanup();
+// Ends the program at once with `code`, after the exit clean-up.
+void exit_program(int code);
+// Tests replace what exit_program does after the clean-up.
+void set_exit_hook(std::function<void(int)> hook);
+
+// Fatal error: the "错误" box, then exit code -1 without the clean-up.
+[[noreturn]] void fatal_error(const QString& message, std::optional<long> code = std::nullopt);
+
+// Waits `ms` milliseconds while window events go on being processed.
+void wait_processing_events(int ms);
+
+// Drops every window, description, handler and hook (between tests).
+void reset_for_tests();
+
+}  // namespace ui
