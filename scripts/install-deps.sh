@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libgl-dev
   libsqlcipher-dev sqlcipher
-  libespeak-ng-dev espeak-ng-data libpcaudio-dev
+  libespeak-ng-dev espeak-ng-data libpcaudio-dev libasound2-dev
   nettle-dev libjpeg-dev
   xvfb xauth xdotool xclip trayer x11-utils
   fonts-noto-cjk fonts-arphic-ukai fontconfig

@@ -1,0 +1,54 @@
+#include "assocman/app/program.h"
+
+#include "assocman/login/login.h"
+#include "assocman/state/state.h"
+#include "assocman/workspace/workspace.h"
+#include "platform/ui/runtime.h"
+
+#include <QDir>
+#include <QString>
+
+#include <cstdlib>
+
+namespace app {
+
+void register_all_handlers()
+{
+    login::register_login_handlers();
+    workspace::register_workspace_handlers();
+}
+
+int run_program(int& argc, char** argv)
+{
+    // 1. The runtime; the program folder becomes the current directory, so
+    //    the whiteboard and the reports land in usertext beside the program.
+    ui::start_runtime(argc, argv);
+    QDir::setCurrent(ui::get_program_directory());
+    register_all_handlers();
+    QString error;
+    if (!ui::load_descriptions(":/forms", &error)) ui::fatal_error("载入启动窗口失败\n" + error);
+
+    // 2. Program-wide state; 3. its clean-up, run once whichever way we end.
+    init_program_state();
+    ui::register_exit_cleanup(release_program_state);
+
+    // 4. The start window; its creation reads the configuration and connects.
+    if (!ui::load_window(login::kWindow)) ui::fatal_error("载入启动窗口失败");
+
+    // 5. Until no window is left; 6. exit code 0 after the clean-up.
+    ui::run_message_loop();
+    ui::run_exit_cleanup();
+    return 0;
+}
+
+void out_of_memory(unsigned long long bytes)
+{
+    // Reporting needs memory too; a second failure while reporting ends the
+    // program without a box.
+    static bool reporting = false;
+    if (reporting) std::_Exit(-1);
+    reporting = true;
+    ui::fatal_error(QString("分配 %1 字节内存失败!").arg(bytes));
+}
+
+}  // namespace app

@@ -1,0 +1,16 @@
+// Start-up and end of assocman, kept out of main() so tests can drive it.
+#pragma once
+
+namespace app {
+
+// Registers the handlers of every window the program has.
+void register_all_handlers();
+
+// The whole program: start-up, message loop, exit clean-up. Returns the
+// exit code.
+int run_program(int& argc, char** argv);
+
+// Reports an allocation that failed and ends the program (fatal error).
+[[noreturn]] void out_of_memory(unsigned long long bytes);
+
+}  // namespace app

@@ -1,0 +1,130 @@
+#include "assocman/login/login.h"
+
+#include "assocman/shared/configuration.h"
+#include "assocman/shared/digest.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+#include <string>
+
+namespace login {
+namespace {
+
+const QString kName = "编辑框用户名";
+const QString kPassword = "编辑框密码";
+const QString kConnection = "数据库连接1";
+const QString kRecordSet = "记录集1";
+
+// The configuration reader reaches the user and this window through here.
+class LoginConfigurationHost final : public assoc::ConfigurationHost {
+public:
+    void show_stop_message(const std::string& utf8_text) override
+    {
+        ui::show_tip(QString::fromStdString(utf8_text), true);
+    }
+    void request_login_close() override { ui::destroy_window_or_unit(kWindow); }
+};
+
+QString database_file()
+{
+    return ui::get_program_directory() + "/usertext/causercount.mdb";
+}
+
+void on_created()
+{
+    auto& s = app::state();
+    ui::apply_xp_style(2);
+
+    LoginConfigurationHost host;
+    std::string name = s.association_name.toStdString();
+    std::string password = s.database_password.toStdString();
+    assoc::load_configuration(ui::get_program_directory().toStdString(), host, name, password);
+    s.association_name = QString::fromStdString(name);
+    s.database_password = QString::fromStdString(password);
+    std::fill(password.begin(), password.end(), '\0');
+
+    ui::set_caption(kWindow, s.association_name + "管理系统");
+
+    db::Connection* connection = ui::connection(kWindow, kConnection);
+    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    if (!connection || !records) return;
+
+    std::string key = s.database_password.toStdString();
+    const bool connected = db::db_connect_access(*connection, database_file().toStdString(), key);
+    std::fill(key.begin(), key.end(), '\0');
+    if (!connected) {
+        ui::show_tip("数据库连接失败！程序无法正常使用！", false);
+        ui::destroy_window_or_unit(kWindow);
+        return;
+    }
+    db::recordset_set_connection(*records, *connection);
+}
+
+void clear_and_refocus(const QString& first, const QString& second)
+{
+    ui::set_text(kWindow, first, "");
+    ui::set_text(kWindow, second, "");
+    ui::set_focus(kWindow, kName);
+}
+
+void on_login()
+{
+    if (ui::text(kWindow, kName).isEmpty() || ui::text(kWindow, kPassword).isEmpty()) {
+        ui::show_tip("用户名或密码不为空，请重新输入！", false);
+        ui::set_focus(kWindow, kName);
+        return;
+    }
+
+    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    int rows = 0;
+    if (records) {
+        db::recordset_open(*records, "adminuser", db::kTable);
+        rows = db::record_count(*records);
+    }
+
+    for (int row = 0; row < rows; ++row) {
+        std::string adminname;
+        std::string adminpass;
+        bool disabled = false;
+        db::recordset_read_text(*records, "adminname", adminname);
+        db::recordset_read_text(*records, "adminpass", adminpass);
+        db::recordset_read_bool(*records, "disabled", disabled);
+
+        if (ui::text(kWindow, kName).toStdString() == adminname &&
+            assoc::password_digest(ui::text(kWindow, kPassword).toStdString()) == adminpass) {
+            if (disabled) {
+                ui::show_tip("该用户已被锁定！无法完成登陆操作！", true);
+                clear_and_refocus(kPassword, kName);
+                return;
+            }
+            app::state().current_admin = QString::fromStdString(adminname);
+            ui::load_window("workspace");
+            return;
+        }
+        db::recordset_move_next(*records);
+    }
+
+    ui::show_tip("用户名或密码错误！无法完成验证！", false);
+    clear_and_refocus(kName, kPassword);
+}
+
+void on_exit() { ui::exit_program(0); }
+
+void on_destroy()
+{
+    if (db::Connection* connection = ui::connection(kWindow, kConnection)) db::db_close(*connection);
+}
+
+}  // namespace
+
+void register_login_handlers()
+{
+    ui::register_handler("login.on_created", on_created);
+    ui::register_handler("login.on_login", on_login);
+    ui::register_handler("login.on_exit", on_exit);
+    ui::register_handler("login.on_destroy", on_destroy);
+}
+
+}  // namespace login

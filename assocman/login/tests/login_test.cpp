@@ -1,0 +1,321 @@
+// The login window driven through its real widgets, headless, against a
+// real encrypted database and configuration file in a temporary folder.
+#include "assocman/login/login.h"
+#include "assocman/shared/cipher.h"
+#include "assocman/shared/digest.h"
+#include "assocman/shared/gbk.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <optional>
+
+namespace {
+
+// Every widget test needs the application object the runtime makes.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char arg0[] = "login_tests";
+        static char* argv[] = {arg0, nullptr};
+        ui::start_runtime(argc, argv);
+    }
+};
+::testing::Environment* const qt_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+const QString kWin = "login";
+const QString kName = "编辑框用户名";
+const QString kPass = "编辑框密码";
+
+struct Admin {
+    std::optional<std::string> name;
+    std::string pass_digest;
+    bool disabled = false;
+};
+
+QByteArray resource(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+class LoginWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        QDir(dir.path()).mkpath("usertext");
+        ui::reset_for_tests();
+        ui::set_program_directory(dir.path());
+        ui::presenter::set_scripted(true);
+        ui::presenter::clear();
+        app::state().association_name.clear();
+        app::state().database_password.clear();
+        app::state().current_admin.clear();
+        login::register_login_handlers();
+        workspace_created = 0;
+        ui::register_handler("test.workspace_created", [this] { ++workspace_created; });
+        QString error;
+        ASSERT_TRUE(ui::add_description(resource(":/forms/login.json"), "login.json", &error))
+            << error.toStdString();
+        ASSERT_TRUE(ui::add_description(R"({"window":"workspace","title":"w","size":[100,100],
+            "events":{"on_created":"test.workspace_created"}})",
+                                        "workspace", &error))
+            << error.toStdString();
+    }
+
+    void TearDown() override
+    {
+        ui::reset_for_tests();
+        ui::presenter::set_scripted(false);
+    }
+
+    QString usertext(const QString& name) const { return dir.path() + "/usertext/" + name; }
+
+    void write_config(const std::string& body_utf8)
+    {
+        std::ofstream out(usertext("userconfig.ini").toStdString(), std::ios::binary);
+        out << assoc::to_gbk(body_utf8);
+    }
+
+    void write_config_for(const std::string& association, const std::string& password)
+    {
+        write_config("[配置信息]\r\n协会名称=" + association + "\r\n数据库密文=" +
+                     assoc::encodebin(assoc::to_gbk(password), "wkz", 4) + "\r\n");
+    }
+
+    void make_database(const std::string& password, const std::vector<Admin>& admins)
+    {
+        const std::string file = usertext("causercount.mdb").toStdString();
+        std::string error;
+        ASSERT_TRUE(db::create_database(file, password, &error)) << error;
+        db::Connection c;
+        ASSERT_TRUE(db::db_connect_access(c, file, password));
+        db::RecordSet rs;
+        db::recordset_set_connection(rs, c);
+        for (const Admin& a : admins) {
+            std::vector<db::Param> params;
+            if (a.name)
+                params.push_back(*a.name);
+            else
+                params.push_back(std::monostate{});
+            params.push_back(a.pass_digest);
+            params.push_back(static_cast<long long>(a.disabled));
+            ASSERT_TRUE(db::recordset_open(
+                rs, "insert into adminuser (adminname, adminpass, quanxian, disabled) values (?, ?, '超级管理员', ?)",
+                1, params));
+        }
+        db::db_close(c);
+    }
+
+    void open_login()
+    {
+        ASSERT_TRUE(ui::load_window(kWin));
+        QCoreApplication::processEvents();
+    }
+
+    void type_and_login(const QString& name, const QString& pass)
+    {
+        ui::set_text(kWin, kName, name);
+        ui::set_text(kWin, kPass, pass);
+        auto* button = qobject_cast<QPushButton*>(ui::control_widget(kWin, "按钮登陆"));
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const auto& m : ui::presenter::shown()) out << m.text;
+        return out;
+    }
+
+    QTemporaryDir dir;
+    int workspace_created = 0;
+};
+
+TEST_F(LoginWindow, CaptionComesFromTheAssociationName)
+{
+    write_config_for("星火社", "pw");
+    make_database("pw", {});
+    open_login();
+    EXPECT_EQ(ui::caption(kWin), "星火社管理系统");
+    EXPECT_EQ(app::state().database_password, "pw");
+    EXPECT_TRUE(ui::presenter::shown().isEmpty());
+    EXPECT_EQ(ui::current_xp_style(), 2);
+}
+
+TEST_F(LoginWindow, SuccessfulLoginRecordsTheStoredNameAndOpensTheWorkspace)
+{
+    write_config_for("Q", "secret");
+    make_database("secret", {{"管理员", assoc::password_digest("密码1"), false}});
+    open_login();
+    type_and_login("管理员", "密码1");
+    EXPECT_TRUE(ui::presenter::shown().isEmpty());
+    EXPECT_EQ(app::state().current_admin, "管理员");
+    EXPECT_EQ(workspace_created, 1);
+}
+
+TEST_F(LoginWindow, FirstRowMatchingNameAndDigestDecides)
+{
+    write_config_for("Q", "k");
+    make_database("k", {{"ann", assoc::password_digest("wrong"), false},
+                        {"ann", assoc::password_digest("right"), false}});
+    open_login();
+    type_and_login("ann", "right");
+    EXPECT_EQ(workspace_created, 1);
+    EXPECT_EQ(app::state().current_admin, "ann");
+}
+
+TEST_F(LoginWindow, LockedFirstMatchRefusesEvenWithAnUnlockedTwin)
+{
+    write_config_for("Q", "k");
+    make_database("k", {{"bob", assoc::password_digest("pw"), true}, {"bob", assoc::password_digest("pw"), false}});
+    open_login();
+    type_and_login("bob", "pw");
+    ASSERT_EQ(ui::presenter::shown().size(), 1);
+    const auto box = ui::presenter::shown().front();
+    EXPECT_EQ(box.text, "该用户已被锁定！无法完成登陆操作！");
+    EXPECT_EQ(box.title, ui::kTipTitle);
+    EXPECT_EQ(box.style & 0xF0, ui::MB_ICONSTOP);
+    EXPECT_EQ(workspace_created, 0);
+    EXPECT_EQ(ui::text(kWin, kName), "");
+    EXPECT_EQ(ui::text(kWin, kPass), "");
+    EXPECT_EQ(ui::focused_control(kWin), kName);
+}
+
+TEST_F(LoginWindow, NearMissesAreRefusedAndClearBothBoxes)
+{
+    struct Case {
+        const char* label;
+        QString name;
+        QString pass;
+    };
+    const std::vector<Case> cases = {
+        {"trailing blank", "carol ", "pw"},
+        {"other letter case", "Carol", "pw"},
+        {"wrong password", "carol", "pw2"},
+        {"unknown name", "dave", "pw"},
+        {"digest stored in capitals", "erin", "pw"},
+    };
+    write_config_for("Q", "k");
+    make_database("k", {{"carol", assoc::password_digest("pw"), false},
+                        {"erin", QString::fromStdString(assoc::password_digest("pw")).toUpper().toStdString(), false},
+                        {std::nullopt, assoc::password_digest("pw"), false}});
+    open_login();
+    for (const Case& c : cases) {
+        ui::presenter::clear();
+        type_and_login(c.name, c.pass);
+        ASSERT_EQ(ui::presenter::shown().size(), 1) << c.label;
+        EXPECT_EQ(ui::presenter::shown().front().text, "用户名或密码错误！无法完成验证！") << c.label;
+        EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONINFORMATION) << c.label;
+        EXPECT_EQ(ui::text(kWin, kName), "") << c.label;
+        EXPECT_EQ(ui::text(kWin, kPass), "") << c.label;
+        EXPECT_EQ(ui::focused_control(kWin), kName) << c.label;
+    }
+    EXPECT_EQ(workspace_created, 0);
+}
+
+TEST_F(LoginWindow, EmptyBoxesAreRefusedAndKeepTheirText)
+{
+    write_config_for("Q", "k");
+    make_database("k", {{"x", assoc::password_digest("y"), false}});
+    open_login();
+    for (auto [name, pass] : std::vector<std::pair<QString, QString>>{{"", "y"}, {"x", ""}, {"", ""}}) {
+        ui::presenter::clear();
+        type_and_login(name, pass);
+        ASSERT_EQ(texts(), QStringList{"用户名或密码不为空，请重新输入！"});
+        EXPECT_EQ(ui::text(kWin, kName), name);
+        EXPECT_EQ(ui::text(kWin, kPass), pass);
+        EXPECT_EQ(ui::focused_control(kWin), kName);
+    }
+    // Blanks are content: they are checked against the accounts, not refused as empty.
+    ui::presenter::clear();
+    type_and_login(" ", " ");
+    EXPECT_EQ(texts(), QStringList{"用户名或密码错误！无法完成验证！"});
+}
+
+TEST_F(LoginWindow, EnterInEitherBoxClicksLogin)
+{
+    write_config_for("Q", "k");
+    make_database("k", {{"x", assoc::password_digest("y"), false}});
+    open_login();
+    for (const QString& box : {kName, kPass}) {
+        ui::presenter::clear();
+        ui::set_text(kWin, kName, "nobody");
+        ui::set_text(kWin, kPass, "y");
+        ui::set_focus(kWin, box);
+        QTest::keyClick(ui::control_widget(kWin, box), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(texts(), QStringList{"用户名或密码错误！无法完成验证！"}) << box.toStdString();
+    }
+}
+
+TEST_F(LoginWindow, MissingConfigurationShowsStopMessageAndTriesWithoutPassword)
+{
+    // An unkeyed database: the connection without a password succeeds, so the
+    // only message is the configuration one, and the window still closes.
+    make_database("", {});
+    open_login();
+    ASSERT_EQ(texts(), QStringList{"抱歉，获取系统配置文件出错！"});
+    EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONSTOP);
+    EXPECT_EQ(ui::caption(kWin), "管理系统");
+    EXPECT_EQ(app::state().database_password, "");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ui::is_window_open(kWin));
+    EXPECT_EQ(ui::open_window_count(), 0);
+}
+
+TEST_F(LoginWindow, MissingConfigurationAndKeyedDatabaseShowsBothMessages)
+{
+    make_database("k", {});
+    open_login();
+    EXPECT_EQ(texts(), (QStringList{"抱歉，获取系统配置文件出错！", "数据库连接失败！程序无法正常使用！"}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui::open_window_count(), 0);
+}
+
+TEST_F(LoginWindow, WrongOrMalformedCiphertextEndsInConnectionFailure)
+{
+    make_database("k", {});
+    for (const char* cipher : {"Rv7KqWzM", "!!!!", "ab", ""}) {
+        ui::presenter::clear();
+        write_config(std::string("[配置信息]\r\n协会名称=Q\r\n数据库密文=") + cipher + "\r\n");
+        open_login();
+        EXPECT_EQ(texts(), QStringList{"数据库连接失败！程序无法正常使用！"}) << cipher;
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(ui::is_window_open(kWin)) << cipher;
+    }
+    EXPECT_FALSE(QFile::exists(usertext("causercount.mdb-journal")));
+}
+
+TEST_F(LoginWindow, ExitButtonEndsTheProgramWithCodeZeroAfterTheCleanUp)
+{
+    write_config_for("Q", "k");
+    make_database("k", {});
+    int cleanups = 0;
+    std::optional<int> exit_code;
+    ui::register_exit_cleanup([&] { ++cleanups; });
+    ui::set_exit_hook([&](int code) { exit_code = code; });
+    open_login();
+    QTest::mouseClick(ui::control_widget(kWin, "按钮登陆1"), Qt::LeftButton);
+    EXPECT_EQ(exit_code, 0);
+    EXPECT_EQ(cleanups, 1);
+}
+
+}  // namespace

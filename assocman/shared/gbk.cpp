@@ -1,0 +1,127 @@
+#include "assocman/shared/gbk.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+
+#include "assocman/shared/wipe.h"
+
+namespace assoc {
+namespace {
+
+constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
+constexpr std::string_view kGbReplacement = "\x84\x31\xA4\x37";
+
+class IconvHandle {
+public:
+    IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~IconvHandle()
+    {
+        if (valid()) iconv_close(cd_);
+    }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+// Output buffer that never leaves a stray copy of its content behind when it
+// grows: the strings we convert may be passwords.
+class Output {
+public:
+    explicit Output(std::size_t capacity) : buffer_(capacity, '\0') {}
+
+    char** cursor() { return &cursor_ptr_; }
+    std::size_t* left() { return &left_; }
+
+    void start()
+    {
+        cursor_ptr_ = buffer_.data();
+        left_ = buffer_.size();
+    }
+
+    void reserve_more(std::size_t needed)
+    {
+        if (left_ >= needed) return;
+        const std::size_t used = buffer_.size() - left_;
+        std::string bigger(buffer_.size() * 2 + needed, '\0');
+        std::memcpy(bigger.data(), buffer_.data(), used);
+        secure_wipe(buffer_);
+        buffer_.swap(bigger);
+        cursor_ptr_ = buffer_.data() + used;
+        left_ = buffer_.size() - used;
+    }
+
+    void append(std::string_view bytes)
+    {
+        reserve_more(bytes.size());
+        std::memcpy(cursor_ptr_, bytes.data(), bytes.size());
+        cursor_ptr_ += bytes.size();
+        left_ -= bytes.size();
+    }
+
+    std::string take()
+    {
+        buffer_.resize(buffer_.size() - left_);
+        return std::move(buffer_);
+    }
+
+private:
+    std::string buffer_;
+    char* cursor_ptr_ = nullptr;
+    std::size_t left_ = 0;
+};
+
+std::string convert(std::string_view input, const char* to, const char* from, std::string_view replacement)
+{
+    if (input.empty()) return {};
+    IconvHandle cd(to, from);
+    if (!cd.valid()) return {};
+
+    // Four output bytes per input byte cover every case of the conversions used
+    // here (the replacement included), so the buffer normally never grows.
+    Output out(input.size() * 4);
+    out.start();
+    // iconv's prototype takes a non-const input pointer but does not write through it.
+    char* in = const_cast<char*>(input.data());
+    std::size_t in_left = input.size();
+    while (in_left > 0) {
+        if (iconv(cd.get(), &in, &in_left, out.cursor(), out.left()) != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) {
+            out.reserve_more(16);
+            continue;
+        }
+        // EILSEQ (invalid sequence) or EINVAL (sequence cut off by the end): give up
+        // on one byte only, so the bytes after it still get their chance.
+        out.append(replacement);
+        ++in;
+        --in_left;
+    }
+    return out.take();
+}
+
+}  // namespace
+
+std::string to_gbk(std::string_view utf8) { return convert(utf8, "GB18030", "UTF-8", kGbReplacement); }
+
+std::string from_gbk(std::string_view bytes) { return convert(bytes, "UTF-8", "GB18030", kUtf8Replacement); }
+
+std::size_t gbk_length(std::string_view utf8)
+{
+    std::string bytes = to_gbk(utf8);
+    const std::size_t length = bytes.size();
+    secure_wipe(bytes);
+    return length;
+}
+
+std::string bytes_to_text(std::string_view bytes) { return std::string(bytes.substr(0, bytes.find('\0'))); }
+
+namespace detail {
+std::string sanitize_utf8(std::string_view utf8) { return convert(utf8, "UTF-8", "UTF-8", kUtf8Replacement); }
+}  // namespace detail
+
+}  // namespace assoc

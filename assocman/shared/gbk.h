@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Text inside the program is UTF-8; everything the users keep on disk, and
+// everything that is digested or enciphered, is in the Chinese code page. We
+// write GB18030, the superset of GBK: a character that GBK has gets its GBK
+// bytes, and any other character still gets a four-byte code instead of being
+// lost or turned into "?".
+namespace assoc {
+
+// UTF-8 to GB18030 bytes. An invalid UTF-8 byte becomes the code of U+FFFD
+// (84 31 A4 37) and the conversion goes on with the next byte.
+std::string to_gbk(std::string_view utf8);
+
+// GB18030 (and so GBK) bytes to UTF-8. A byte that does not start a valid
+// sequence, or a sequence cut short by the end of the input, becomes U+FFFD and
+// decoding resumes at the very next byte; so "\x81\x30" gives U+FFFD then "0",
+// and every byte is looked at once: no input can stall or crash it.
+std::string from_gbk(std::string_view bytes);
+
+// Byte length of the text in GB18030: ASCII counts one, a GBK (Chinese)
+// character two, a character outside GBK four.
+std::size_t gbk_length(std::string_view utf8);
+
+// The bytes up to the first zero byte, or all of them when there is none.
+std::string bytes_to_text(std::string_view bytes);
+
+namespace detail {
+// Validates UTF-8 the same way from_gbk handles bad input (U+FFFD per bad byte).
+std::string sanitize_utf8(std::string_view utf8);
+}  // namespace detail
+
+}  // namespace assoc

@@ -1,0 +1,46 @@
+#include "state.h"
+
+#include "platform/speech/speech.h"
+
+namespace app {
+
+ProgramState::ProgramState() = default;
+ProgramState::~ProgramState() = default;
+
+ProgramState& state()
+{
+    static ProgramState s;
+    return s;
+}
+
+void init_program_state()
+{
+    auto& s = state();
+    s.whiteboard_lines.clear();
+    s.roll_call_voice = std::make_unique<speech::ETextToSpeech>();
+    s.pick_voice = std::make_unique<speech::ETextToSpeech>();
+    s.pick_names.clear();
+    s.editor_whiteboard_lines.clear();
+}
+
+void release_program_state()
+{
+    auto& s = state();
+    // The password is a secret: overwrite before letting it go.
+    s.database_password.fill(QChar(u'\0'));
+    s.database_password.clear();
+    s.association_name.clear();
+    s.current_admin.clear();
+    s.workspace_admin.clear();
+    s.working_folder.clear();
+    s.whiteboard_text.clear();
+    s.whiteboard_lines.clear();
+    s.roll_call_voice.reset();
+    s.pick_voice.reset();
+    s.pick_names.clear();
+    s.editor_working_folder.clear();
+    s.editor_whiteboard_text.clear();
+    s.editor_whiteboard_lines.clear();
+}
+
+}  // namespace app

@@ -1,0 +1,99 @@
+#include "cipherkey/cipherkey.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <string>
+
+#include "assocman/shared/cipher.h"
+#include "assocman/shared/gbk.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+namespace cipherkey {
+namespace {
+
+const QString kPassword = QStringLiteral("编辑框原密码");
+const QString kCiphertext = QStringLiteral("编辑框数据库密文");
+const QString kCopiedHint = QStringLiteral("透明标签提示");
+
+// How long the "copied" hint stays up before the focus goes back.
+constexpr int kHintMilliseconds = 1000;
+
+void wipe(std::string& secret)
+{
+    std::fill(secret.begin(), secret.end(), '\0');
+    secret.clear();
+}
+
+void wipe(QString& secret)
+{
+    secret.fill(QChar(u'\0'));
+    secret.clear();
+}
+
+void on_created()
+{
+    ui::apply_xp_style(2);
+}
+
+void on_generate()
+{
+    // Only a box without any character counts as empty: a password of spaces
+    // is a password like any other.
+    QString typed = ui::text(kWindow, kPassword);
+    if (typed.isEmpty()) {
+        ui::message_box(QStringLiteral("请输入数据库原密码！"), ui::MB_OK | ui::MB_ICONINFORMATION,
+                        QStringLiteral("MorvainTarnwick"));
+        ui::set_focus(kWindow, kPassword);
+        return;
+    }
+
+    // The main program deciphers to GBK bytes and hands those to the
+    // database, so the bytes enciphered here must be the GBK ones.
+    std::string utf8 = typed.toStdString();
+    std::string bytes = assoc::to_gbk(utf8);
+    const std::string ciphertext = assoc::encodebin(bytes, assoc::kKeyText, assoc::kDesAlgorithm);
+    wipe(bytes);
+    wipe(utf8);
+    wipe(typed);
+
+    ui::set_text(kWindow, kCiphertext, QString::fromLatin1(ciphertext.data(), qsizetype(ciphertext.size())));
+}
+
+bool put_on_clipboard(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return false;
+    clipboard->setText(text, QClipboard::Clipboard);
+    return true;
+}
+
+void on_copy()
+{
+    // The box may have been edited by hand; what it shows is what is copied.
+    const QString ciphertext = ui::text(kWindow, kCiphertext);
+    if (ciphertext.isEmpty()) return;
+
+    if (put_on_clipboard(ciphertext)) ui::set_visible(kWindow, kCopiedHint, true);
+
+    ui::wait_processing_events(kHintMilliseconds);
+
+    // The operator may have closed the window while the hint was up; then
+    // there is nothing left to put back.
+    if (!ui::is_window_open(kWindow)) return;
+    ui::set_focus(kWindow, kPassword);
+    ui::set_visible(kWindow, kCopiedHint, false);
+}
+
+}  // namespace
+
+void register_cipherkey_handlers()
+{
+    ui::register_handler(QStringLiteral("cipherkey.on_created"), on_created);
+    ui::register_handler(QStringLiteral("cipherkey.on_generate"), on_generate);
+    ui::register_handler(QStringLiteral("cipherkey.on_copy"), on_copy);
+}
+
+}  // namespace cipherkey

@@ -1,0 +1,21 @@
+// The ciphertext tool: one window, no program-wide state and nothing to clean
+// up at exit.
+#include <QString>
+
+#include "cipherkey/cipherkey.h"
+#include "platform/ui/runtime.h"
+
+int main(int argc, char** argv)
+{
+    ui::start_runtime(argc, argv);
+    cipherkey::register_cipherkey_handlers();
+
+    // A description that does not load leaves no window to open, which the
+    // check below reports.
+    QString error;
+    ui::load_descriptions(QStringLiteral(":/cipherkey"), &error);
+    if (!ui::load_window(cipherkey::kWindow)) ui::fatal_error(QStringLiteral("载入启动窗口失败"));
+
+    ui::run_message_loop();
+    return 0;
+}

@@ -1,0 +1,155 @@
+// The database layer: one encrypted SQLite file reached through a connection
+// and record sets that behave like the static, client-side record sets the
+// window handlers were written against.
+//
+// A record set is a snapshot. Opening it reads every row into memory and
+// finalises the statement, so no read lock outlives the call and any number
+// of connections to the same file (one per window) never block each other;
+// writes go straight to the file, identified by rowid, and wait up to five
+// seconds for another connection's write to finish.
+//
+// Position of a record set:
+//   0 .. n-1  the current row
+//   -2        no position: the set is not open, the current row is a new row
+//             not saved yet, or the current row has just been deleted
+//   -3        before the first row (BOF)
+//   -4        after the last row (EOF); an empty set stands here, so a loop
+//             that tests for "after the last row" ends at once
+//
+// Errors are values. Only opening a record set reports an error to the user,
+// through the presenter hook; every other failure is a quiet `false`.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace db {
+
+// Kinds for recordset_open.
+inline constexpr int kSql = 1;
+inline constexpr int kTable = 2;
+
+// Modes for recordset_delete.
+inline constexpr int kDeleteCurrent = 1;
+inline constexpr int kDeleteAll = 3;
+
+// Direction for recordset_find.
+inline constexpr int kSearchForward = 1;
+
+inline constexpr int kNoPosition = -2;
+inline constexpr int kBeforeFirst = -3;
+inline constexpr int kAfterLast = -4;
+
+// A bound parameter of an SQL text: NULL, integer, real or UTF-8 text.
+using Param = std::variant<std::monostate, long long, double, std::string>;
+
+// Calendar fields of a date-time value. The defaults are the zero date-time
+// that a NULL field reads as.
+struct DateTime {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    bool operator==(const DateTime&) const = default;
+};
+
+class RecordSet;
+struct ConnectionState;
+struct RecordSetState;
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool is_open() const;
+
+private:
+    friend struct Access;
+    std::unique_ptr<ConnectionState> d_;
+};
+
+// A record set refers to its connection without owning it. Closing the
+// connection closes every set bound to it; destroying the connection also
+// unbinds them, so a set never reaches a connection that is gone.
+class RecordSet {
+public:
+    RecordSet();
+    ~RecordSet();
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+private:
+    friend struct Access;
+    std::unique_ptr<RecordSetState> d_;
+};
+
+// The UI installs a presenter that shows the engine's text in a plain OK box.
+// Without one, errors are only reported through the results.
+void set_error_presenter(std::function<void(const std::string&)> presenter);
+
+// Closes an open connection, then opens an existing file for reading and
+// writing (a missing file is never created) and keys it with the password's
+// bytes when the password is not empty. False without a message when the file
+// is missing, empty, not a database, not writable, or the key is wrong.
+bool db_connect_access(Connection& connection, const std::string& file, const std::string& password);
+void db_close(Connection& connection);
+
+// Binds a set to a connection; a set that is open is closed first.
+void recordset_set_connection(RecordSet& set, Connection& connection);
+void recordset_close(RecordSet& set);
+
+// kind kTable: `source` is a table name (a plain identifier; the set can then
+// be written and deleted from). kind kSql: `source` is one SQL statement whose
+// `?` placeholders take `params` in order. A statement without result columns
+// runs and leaves the set closed. An open set is closed first. On failure the
+// presenter gets the engine's text and the set stays closed.
+bool recordset_open(RecordSet& set, const std::string& source, int kind, const std::vector<Param>& params = {});
+
+int record_count(const RecordSet& set);  // -1 when the set is not open
+int position(const RecordSet& set);
+
+// A move first saves pending writes of the current row; if that fails, or the
+// move is not possible, nothing changes and the result is false.
+bool recordset_move_first(RecordSet& set);
+bool recordset_move_next(RecordSet& set);
+bool recordset_move_previous(RecordSet& set);
+
+// Field names are matched without regard to ASCII case. Without a current
+// row `var` becomes empty and the result is false.
+bool recordset_read_text(RecordSet& set, const std::string& field, std::string& var);
+bool recordset_read_bool(RecordSet& set, const std::string& field, bool& var);
+bool recordset_read_integer(RecordSet& set, const std::string& field, long long& var);
+bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime& var);
+
+// Writes are kept with the current row until recordset_update or a move off
+// the row saves them. Only sets opened on a table accept writes.
+bool recordset_write_text(RecordSet& set, const std::string& field, const std::string& value);
+bool recordset_write_integer(RecordSet& set, const std::string& field, long long value);
+bool recordset_add_new(RecordSet& set);
+bool recordset_update(RecordSet& set);
+
+// kDeleteCurrent deletes the current row (it stays current with position -2
+// until the next move, which goes on from where it stood); kDeleteAll empties
+// the table and re-reads it, true when the set is then empty.
+bool recordset_delete(RecordSet& set, int mode);
+
+// criterion: "<field>=<integer>", e.g. "id=42". Searches from the current row
+// on; a match becomes current, otherwise the set ends after its last row.
+bool recordset_find(RecordSet& set, const std::string& criterion, int direction);
+
+// Creates the four tables of the association's database in one transaction.
+bool create_schema(Connection& connection);
+
+// Creates a new keyed database file with the schema. Refuses a file that
+// exists. On failure nothing is left behind and `error` (if given) says why.
+bool create_database(const std::string& file, const std::string& password, std::string* error);
+
+}  // namespace db
