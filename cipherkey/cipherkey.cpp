@@ -1,13 +1,14 @@
 #include "cipherkey/cipherkey.h"
 
+#include <QByteArray>
 #include <QClipboard>
 #include <QGuiApplication>
-
-#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "assocman/shared/cipher.h"
 #include "assocman/shared/gbk.h"
+#include "assocman/shared/wipe.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -21,22 +22,13 @@ const QString kCopiedHint = QStringLiteral("透明标签提示");
 // How long the "copied" hint stays up before the focus goes back.
 constexpr int kHintMilliseconds = 1000;
 
-void wipe(std::string& secret)
-{
-    std::fill(secret.begin(), secret.end(), '\0');
-    secret.clear();
-}
-
 void wipe(QString& secret)
 {
     secret.fill(QChar(u'\0'));
     secret.clear();
 }
 
-void on_created()
-{
-    ui::apply_xp_style(2);
-}
+void on_created() { ui::apply_xp_style(2); }
 
 void on_generate()
 {
@@ -50,13 +42,13 @@ void on_generate()
         return;
     }
 
-    // The main program deciphers to GBK bytes and hands those to the
-    // database, so the bytes enciphered here must be the GBK ones.
-    std::string utf8 = typed.toStdString();
-    std::string bytes = assoc::to_gbk(utf8);
+    // The main program reads the deciphered bytes back as GBK text, so the
+    // bytes enciphered here must be the GBK ones, not the UTF-8 ones.
+    QByteArray utf8 = typed.toUtf8();
+    std::string bytes = assoc::to_gbk(std::string_view(utf8.constData(), std::size_t(utf8.size())));
     const std::string ciphertext = assoc::encodebin(bytes, assoc::kKeyText, assoc::kDesAlgorithm);
-    wipe(bytes);
-    wipe(utf8);
+    assoc::secure_wipe(bytes);
+    utf8.fill('\0');
     wipe(typed);
 
     ui::set_text(kWindow, kCiphertext, QString::fromLatin1(ciphertext.data(), qsizetype(ciphertext.size())));

@@ -1,5 +1,6 @@
-// The ciphertext tool: one window, no program-wide state and nothing to clean
-// up at exit.
+// The ciphertext tool: one window, no program-wide state and no exit clean-up
+// of its own.
+#include <QCoreApplication>
 #include <QString>
 
 #include "cipherkey/cipherkey.h"
@@ -17,5 +18,11 @@ int main(int argc, char** argv)
     if (!ui::load_window(cipherkey::kWindow)) ui::fatal_error(QStringLiteral("载入启动窗口失败"));
 
     ui::run_message_loop();
+
+    // On X11 the clipboard is served by the program that set it. Qt hands
+    // the text to a running clipboard manager only when its application
+    // object goes away, and the runtime keeps that object until the process
+    // ends; without this the ciphertext would vanish with the window.
+    delete QCoreApplication::instance();
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "assocman/workspace/workspace.h"
 #include "platform/ui/runtime.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QString>
 
@@ -15,7 +16,7 @@ namespace app {
 void register_all_handlers()
 {
     login::register_login_handlers();
-    workspace::register_workspace_handlers();
+    register_workspace_handlers();
 }
 
 int run_program(int& argc, char** argv)
@@ -38,6 +39,9 @@ int run_program(int& argc, char** argv)
     // 5. Until no window is left; 6. exit code 0 after the clean-up.
     ui::run_message_loop();
     ui::run_exit_cleanup();
+    // Destroying the application hands the clipboard and the tray back to
+    // the desktop properly.
+    delete QCoreApplication::instance();
     return 0;
 }
 

@@ -1,8 +1,9 @@
 #include "assocman/shared/gbk.h"
 
+#include <iconv.h>
+
 #include <cerrno>
 #include <cstring>
-#include <iconv.h>
 
 #include "assocman/shared/wipe.h"
 
@@ -76,7 +77,40 @@ private:
     std::size_t left_ = 0;
 };
 
-std::string convert(std::string_view input, const char* to, const char* from, std::string_view replacement)
+// How many bytes to give up on when UTF-8 input cannot be converted: a whole
+// well-formed sequence (a character the GB18030 table has no code for) is one
+// character and gets one replacement; anything else is one bad byte.
+std::size_t utf8_skip(std::string_view rest)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(rest[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 1;
+    }
+    if (rest.size() < length || byte(1) < low || byte(1) > high) return 1;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 1;
+    }
+    return length;
+}
+
+std::size_t single_byte_skip(std::string_view) { return 1; }
+
+std::string convert(std::string_view input, const char* to, const char* from, std::string_view replacement,
+                    std::size_t (*skip)(std::string_view))
 {
     if (input.empty()) return {};
     IconvHandle cd(to, from);
@@ -95,20 +129,28 @@ std::string convert(std::string_view input, const char* to, const char* from, st
             out.reserve_more(16);
             continue;
         }
-        // EILSEQ (invalid sequence) or EINVAL (sequence cut off by the end): give up
-        // on one byte only, so the bytes after it still get their chance.
+        // EILSEQ (invalid or unconvertible sequence) or EINVAL (sequence cut off by
+        // the end): give up on as little as possible, so what follows still gets
+        // its chance.
         out.append(replacement);
-        ++in;
-        --in_left;
+        const std::size_t skipped = skip(std::string_view(in, in_left));
+        in += skipped;
+        in_left -= skipped;
     }
     return out.take();
 }
 
 }  // namespace
 
-std::string to_gbk(std::string_view utf8) { return convert(utf8, "GB18030", "UTF-8", kGbReplacement); }
+std::string to_gbk(std::string_view utf8)
+{
+    return convert(utf8, "GB18030", "UTF-8", kGbReplacement, utf8_skip);
+}
 
-std::string from_gbk(std::string_view bytes) { return convert(bytes, "UTF-8", "GB18030", kUtf8Replacement); }
+std::string from_gbk(std::string_view bytes)
+{
+    return convert(bytes, "UTF-8", "GB18030", kUtf8Replacement, single_byte_skip);
+}
 
 std::size_t gbk_length(std::string_view utf8)
 {
@@ -121,7 +163,10 @@ std::size_t gbk_length(std::string_view utf8)
 std::string bytes_to_text(std::string_view bytes) { return std::string(bytes.substr(0, bytes.find('\0'))); }
 
 namespace detail {
-std::string sanitize_utf8(std::string_view utf8) { return convert(utf8, "UTF-8", "UTF-8", kUtf8Replacement); }
+std::string sanitize_utf8(std::string_view utf8)
+{
+    return convert(utf8, "UTF-8", "UTF-8", kUtf8Replacement, single_byte_skip);
+}
 }  // namespace detail
 
 }  // namespace assoc

@@ -12,7 +12,11 @@
 namespace assoc {
 
 // UTF-8 to GB18030 bytes. An invalid UTF-8 byte becomes the code of U+FFFD
-// (84 31 A4 37) and the conversion goes on with the next byte.
+// (84 31 A4 37) and the conversion goes on with the next byte. So does each of
+// the 24 private-use characters that glibc's GB18030 table leaves without a
+// code (U+E78D-E796, U+E816-E818, U+E81E, U+E826, U+E82B, U+E82C, U+E831,
+// U+E832, U+E83B, U+E843, U+E854, U+E855, U+E864: their GBK codes now decode to
+// the standard characters they stood in for); every other character converts.
 std::string to_gbk(std::string_view utf8);
 
 // GB18030 (and so GBK) bytes to UTF-8. A byte that does not start a valid

@@ -1,7 +1,6 @@
 #include "assocman/workspace/whiteboard.h"
 
 #include <QFile>
-
 #include <string>
 #include <vector>
 
@@ -44,10 +43,7 @@ bool is_space(std::string_view text, const Char& c)
     return s == " " || s == "\xA1\xA1";
 }
 
-QString to_qstring(std::string_view gbk)
-{
-    return QString::fromStdString(assoc::from_gbk(gbk));
-}
+QString to_qstring(std::string_view gbk) { return QString::fromStdString(assoc::from_gbk(gbk)); }
 
 }  // namespace
 

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <string_view>
 
 namespace workspace {

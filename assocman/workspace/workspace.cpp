@@ -3,7 +3,6 @@
 #include <QDesktopServices>
 #include <QSystemTrayIcon>
 #include <QUrl>
-
 #include <array>
 
 #include "assocman/state/state.h"
@@ -50,7 +49,8 @@ void on_created()
     ui::destroy_window_or_unit(QStringLiteral("login"));
     ui::set_caption(kWindow, st.association_name + QStringLiteral("-Ardenvo管理系统主工作区  当前管理用户:") +
                                  st.workspace_admin);
-    ui::set_text(kWindow, QStringLiteral("透明标签1"), st.association_name + QStringLiteral("-ArdenvoTarnwickV1.0"));
+    ui::set_text(kWindow, QStringLiteral("透明标签1"),
+                 st.association_name + QStringLiteral("-ArdenvoTarnwickV1.0"));
     ui::apply_xp_style(2);
 
     st.working_folder = ui::get_current_directory() + QLatin1Char('/');

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <ostream>
+#include <string>
 
 #include "cipherkey/cipherkey.h"
 #include "cipherkey/tests/window_fixture.h"
@@ -54,13 +56,16 @@ TEST_F(CipherkeyWindow, EmptyPasswordIsAskedForAndNothingElseChanges)
 // Expected texts from `openssl enc -des-cfb8` (legacy provider) with the key
 // SHA-1("wkz")[0..8) and the register DES_K(0), over the GBK bytes, base64.
 struct KnownCiphertext {
+    const char* name;
     const char* password;  // UTF-8
     const char* ciphertext;
 };
 
-class GenerateKnown : public CipherkeyWindow, public ::testing::WithParamInterface<KnownCiphertext> {};
+void PrintTo(const KnownCiphertext& k, std::ostream* os) { *os << k.name; }
 
-TEST_P(GenerateKnown, ShowsTheCiphertextAndLeavesTheFocus)
+class CipherkeyGenerate : public CipherkeyWindow, public ::testing::WithParamInterface<KnownCiphertext> {};
+
+TEST_P(CipherkeyGenerate, ShowsTheCiphertextAndLeavesTheFocus)
 {
     ui::set_text(kWindow, kCiphertext, QStringLiteral("an earlier text"));
     ui::set_text(kWindow, kPassword, QString::fromUtf8(GetParam().password));
@@ -74,14 +79,16 @@ TEST_P(GenerateKnown, ShowsTheCiphertextAndLeavesTheFocus)
     EXPECT_FALSE(ui::is_visible(kWindow, kHint));
 }
 
-INSTANTIATE_TEST_SUITE_P(Vectors, GenerateKnown,
-                         ::testing::Values(KnownCiphertext{"a", "jQ=="}, KnownCiphertext{"ab", "jRE="},
-                                           KnownCiphertext{"abc", "jRGN"},
-                                           KnownCiphertext{"abcd", "jRGNog=="},
+INSTANTIATE_TEST_SUITE_P(Vectors, CipherkeyGenerate,
+                         ::testing::Values(KnownCiphertext{"one_byte", "a", "jQ=="},
+                                           KnownCiphertext{"two_bytes", "ab", "jRE="},
+                                           KnownCiphertext{"three_bytes", "abc", "jRGN"},
+                                           KnownCiphertext{"four_bytes", "abcd", "jRGNog=="},
                                            // spaces are content, not an empty box
-                                           KnownCiphertext{"   ", "zFrd"},
+                                           KnownCiphertext{"spaces", "   ", "zFrd"},
                                            // GBK bytes, not UTF-8 ones
-                                           KnownCiphertext{"数据库密码", "JpHxhUb7rPdfNg=="}));
+                                           KnownCiphertext{"chinese", "数据库密码", "JpHxhUb7rPdfNg=="}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CipherkeyWindow, LengthFollowsTheGbkByteCount)
 {
@@ -90,8 +97,9 @@ TEST_F(CipherkeyWindow, LengthFollowsTheGbkByteCount)
         qsizetype gbk_bytes;
     };
     const Row rows[] = {
-        {"x", 1},        {"xx", 2},       {"xxx", 3},       {"xxxx", 4},    {"xxxxxxx", 7},
-        {"中", 2},       {"中文密码", 8}, {"a中b", 4},      {QString(100, u'k'), 100},
+        {"x", 1},        {"xx", 2},      {"xxx", 3},
+        {"xxxx", 4},     {"xxxxxxx", 7}, {"中", 2},
+        {"中文密码", 8}, {"a中b", 4},    {QString(100, u'k'), 100},
     };
     for (const Row& row : rows) {
         ui::set_text(kWindow, kPassword, row.password);
@@ -129,14 +137,16 @@ enum class FocusBy { Click, Tab };
 
 struct CopyCase {
     const char* name;
-    const char* password;    // "" leaves the box as set_text put it
-    const char* box_text;    // what the ciphertext box shows before the copy
+    const char* password;  // "" leaves the box as set_text put it
+    const char* box_text;  // what the ciphertext box shows before the copy
     FocusBy focus_by;
 };
 
-class CopyFilledBox : public CipherkeyWindow, public ::testing::WithParamInterface<CopyCase> {};
+void PrintTo(const CopyCase& c, std::ostream* os) { *os << c.name; }
 
-TEST_P(CopyFilledBox, CopiesShowsTheHintThenGoesBackToThePassword)
+class CipherkeyCopy : public CipherkeyWindow, public ::testing::WithParamInterface<CopyCase> {};
+
+TEST_P(CipherkeyCopy, FilledBoxCopiesShowsTheHintThenGoesBackToThePassword)
 {
     const CopyCase& c = GetParam();
     if (*c.password) {
@@ -165,6 +175,7 @@ TEST_P(CopyFilledBox, CopiesShowsTheHintThenGoesBackToThePassword)
     } else {
         ui::set_focus(kWindow, kGenerate);
         QTest::keyClick(ui::control_widget(kWindow, kGenerate), Qt::Key_Tab);
+        settle();
     }
 
     ASSERT_TRUE(sampled) << "the copy returned before the hint's second was over";
@@ -176,7 +187,7 @@ TEST_P(CopyFilledBox, CopiesShowsTheHintThenGoesBackToThePassword)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, CopyFilledBox,
+INSTANTIATE_TEST_SUITE_P(Ways, CipherkeyCopy,
                          ::testing::Values(CopyCase{"generated_click", "abc", "", FocusBy::Click},
                                            CopyCase{"generated_tab", "数据库密码", "", FocusBy::Tab},
                                            CopyCase{"edited_by_hand", "", "typed by hand", FocusBy::Click}),
@@ -219,15 +230,18 @@ TEST_F(CipherkeyWindow, GenerateDuringTheWaitReplacesTheText)
 
 enum class CloseBy { Request, Escape };
 
-class CloseDuringWait : public CipherkeyWindow, public ::testing::WithParamInterface<CloseBy> {};
+void PrintTo(CloseBy by, std::ostream* os) { *os << (by == CloseBy::Request ? "request" : "escape"); }
 
-TEST_P(CloseDuringWait, TheLoopEndsAndNothingTouchesTheGoneWindow)
+class CipherkeyClose : public CipherkeyWindow, public ::testing::WithParamInterface<CloseBy> {};
+
+TEST_P(CipherkeyClose, DuringTheWaitTheLoopEndsAndNothingTouchesTheGoneWindow)
 {
     ui::set_text(kWindow, kPassword, QStringLiteral("abc"));
     click(kGenerate);
 
     // The copy runs inside the program's own loop, as it does for the operator.
-    QTimer::singleShot(0, [this] { click(kCiphertext); });
+    QTimer::singleShot(0,
+                       [] { QTest::mouseClick(ui::control_widget(kWindow, kCiphertext), Qt::LeftButton); });
     QTimer::singleShot(300, [] {
         if (GetParam() == CloseBy::Request) {
             ui::destroy_window_or_unit(kWindow);
@@ -248,7 +262,7 @@ TEST_P(CloseDuringWait, TheLoopEndsAndNothingTouchesTheGoneWindow)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("jRGN"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, CloseDuringWait, ::testing::Values(CloseBy::Request, CloseBy::Escape),
+INSTANTIATE_TEST_SUITE_P(Ways, CipherkeyClose, ::testing::Values(CloseBy::Request, CloseBy::Escape),
                          [](const auto& info) {
                              return std::string(info.param == CloseBy::Request ? "request" : "escape");
                          });

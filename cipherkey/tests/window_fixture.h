@@ -45,11 +45,20 @@ protected:
     }
 
     // A real mouse click, so focus moves the way it does for the operator.
+    // The runtime runs a focus handler from the event loop, after Qt has
+    // finished moving the focus; settle() lets it run to its end.
     static void click(const QString& control)
     {
         QWidget* widget = ui::control_widget(kWindow, control);
         ASSERT_NE(widget, nullptr) << control.toStdString();
         QTest::mouseClick(widget, Qt::LeftButton);
+        settle();
+    }
+
+    static void settle()
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
     }
 };
 

@@ -111,7 +111,8 @@ void recordset_close(RecordSet& set);
 // `?` placeholders take `params` in order. A statement without result columns
 // runs and leaves the set closed. An open set is closed first. On failure the
 // presenter gets the engine's text and the set stays closed.
-bool recordset_open(RecordSet& set, const std::string& source, int kind, const std::vector<Param>& params = {});
+bool recordset_open(RecordSet& set, const std::string& source, int kind,
+                    const std::vector<Param>& params = {});
 
 int record_count(const RecordSet& set);  // -1 when the set is not open
 int position(const RecordSet& set);

@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <optional>
 
@@ -36,8 +35,11 @@ bool has_handler(const QString& name);
 // Parses every "*.json" description below the resource folder (":/forms" for
 // assocman, ":/cipherkey" for the tool) and keeps them by window name. A
 // description that names an unknown control type, property, event or handler
-// is refused: the result is false and `error` says which file and why.
-bool load_descriptions(const QString& resource_dir, QString* error);
+// is refused: the result is false and `error` says which file and why. A
+// folder is taken whole or not at all. With `stub_handlers` (tests that only
+// look at windows), a handler name nobody registered gets one that does
+// nothing instead of refusing the file.
+bool load_descriptions(const QString& resource_dir, QString* error, bool stub_handlers = false);
 // Parses and registers one description from its JSON text (tests, tools).
 bool add_description(const QByteArray& json, const QString& origin, QString* error);
 bool has_description(const QString& window);
@@ -53,9 +55,9 @@ bool load_window(const QString& window, const QString& parent = {}, bool modal =
 // Asks a window to close; the close happens when the event loop takes the
 // request. A second request, or one for a window that is gone, does nothing.
 void destroy_window_or_unit(const QString& window);
-bool is_window_open(const QString& window);     // open and not closing
+bool is_window_open(const QString& window);  // open and not closing
 bool is_window_closing(const QString& window);
-int open_window_count();                          // windows that exist
+int open_window_count();  // windows that exist
 
 QString caption(const QString& window);
 void set_caption(const QString& window, const QString& text);
@@ -71,7 +73,8 @@ void restore_centred(const QString& window);
 // ---- controls -------------------------------------------------------------
 
 // Text of an EditBox, caption of a TransLabel, Button, CheckBox or RadioBox,
-// tip of a TrayIcon. Reading a control that does not exist gives "".
+// tip of a TrayIcon. Reading a control that does not exist gives "". A
+// multi-line EditBox gives its line breaks as CR LF and takes CR LF or LF.
 QString text(const QString& window, const QString& control);
 void set_text(const QString& window, const QString& control, const QString& value);
 
@@ -82,6 +85,11 @@ bool is_disabled(const QString& window, const QString& control);
 void set_disabled(const QString& window, const QString& control, bool disabled);
 bool is_checked(const QString& window, const QString& control);
 void set_checked(const QString& window, const QString& control, bool checked);
+// Input mode of an EditBox, as in descriptions: "normal", "readonly",
+// "integer" or "password". Handlers lock and unlock boxes with it. An
+// unknown mode, or a control that is no EditBox, does nothing / reads "".
+QString edit_mode(const QString& window, const QString& control);
+void set_edit_mode(const QString& window, const QString& control, const QString& mode);
 
 // ListBox and ComboBox items. The current index is 0-based, -1 for none;
 // setting it from a handler does not fire on_selection_changed.
@@ -91,6 +99,9 @@ void add_item(const QString& window, const QString& control, const QString& item
 void clear_items(const QString& window, const QString& control);
 int item_count(const QString& window, const QString& control);
 QString item_text(const QString& window, const QString& control, int index);
+// Removes one item; an index outside the list does nothing. Does not fire
+// on_selection_changed.
+void remove_item(const QString& window, const QString& control, int index);
 
 // ListView rows: one text per column.
 void add_row(const QString& window, const QString& control, const QStringList& cells);
@@ -124,9 +135,9 @@ QWidget* control_widget(const QString& window, const QString& control);
 // Creates the application object (if none exists), maps the description
 // fonts onto installed CJK fonts and takes the program folder.
 void start_runtime(int& argc, char** argv);
-QString get_program_directory();   // no trailing "/"
-QString get_current_directory();   // "" when it cannot be read
-void set_program_directory(const QString& dir);   // tests
+QString get_program_directory();                 // no trailing "/"
+QString get_current_directory();                 // "" when it cannot be read
+void set_program_directory(const QString& dir);  // tests
 
 // Visual style: 1 blue, 2 olive green, 3 silver, anything else removes it.
 void apply_xp_style(int scheme);
@@ -146,6 +157,11 @@ void set_exit_hook(std::function<void(int)> hook);
 
 // Fatal error: the "错误" box, then exit code -1 without the clean-up.
 [[noreturn]] void fatal_error(const QString& message, std::optional<long> code = std::nullopt);
+// The text of that box.
+QString fatal_error_text(const QString& message, std::optional<long> code = std::nullopt);
+// Tests replace the exit after the fatal-error box. If the hook returns, the
+// process still ends with -1.
+void set_fatal_hook(std::function<void(int)> hook);
 
 // Waits `ms` milliseconds while window events go on being processed.
 void wait_processing_events(int ms);

@@ -1,0 +1,77 @@
+// How long a window takes to open its record set on a large register and walk
+// every row, reading every field, as the member list does.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/db/db.h"
+
+namespace {
+
+constexpr int kMembers = 10000;
+const std::string kKey = "bench-key";
+
+class Register {
+public:
+    Register()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "db-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        dir_ = pattern;
+        file_ = dir_ + "/causercount.mdb";
+        if (!db::create_database(file_, kKey, nullptr) || !db::db_connect_access(connection_, file_, kKey)) {
+            std::abort();
+        }
+        db::RecordSet set;
+        db::recordset_set_connection(set, connection_);
+        db::recordset_open(set, "begin", db::kSql);
+        for (int i = 0; i < kMembers; ++i) {
+            const std::string n = std::to_string(i);
+            db::recordset_open(set,
+                               "insert into causer (name, phonenum, class, sex, xuehao, otherinfo)"
+                               " values (?, ?, ?, ?, ?, ?)",
+                               db::kSql, {"成员" + n, "138" + n, "计算机系", "男", "2024" + n, "备注 " + n});
+        }
+        db::recordset_open(set, "commit", db::kSql);
+    }
+    ~Register()
+    {
+        db::db_close(connection_);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    db::Connection& connection() { return connection_; }
+
+private:
+    std::string dir_;
+    std::string file_;
+    db::Connection connection_;
+};
+
+void OpenAndWalkTheRegister(benchmark::State& state)
+{
+    static Register members;
+    static const char* const kFields[] = {"id", "name", "phonenum", "class", "sex", "xuehao", "otherinfo"};
+    db::RecordSet set;
+    db::recordset_set_connection(set, members.connection());
+    std::string value;
+    for (auto _ : state) {
+        db::recordset_open(set, "causer", db::kTable);
+        const int rows = db::record_count(set);
+        for (int i = 0; i < rows; ++i) {
+            for (const char* field : kFields) {
+                db::recordset_read_text(set, field, value);
+                benchmark::DoNotOptimize(value.data());
+            }
+            db::recordset_move_next(set);
+        }
+        if (rows != kMembers) state.SkipWithError("wrong row count");
+    }
+}
+BENCHMARK(OpenAndWalkTheRegister)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

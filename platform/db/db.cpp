@@ -1,0 +1,852 @@
+#include "platform/db/db.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "platform/db/value.h"
+
+namespace db {
+
+using detail::Blob;
+using detail::Kind;
+using detail::Value;
+
+namespace {
+
+struct HandleCloser {
+    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
+};
+using Handle = std::unique_ptr<sqlite3, HandleCloser>;
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+constexpr int kBusyTimeoutMs = 5000;
+
+std::function<void(const std::string&)>& presenter()
+{
+    static std::function<void(const std::string&)> instance;
+    return instance;
+}
+
+void present(const std::string& text)
+{
+    if (const auto& show = presenter()) show(text);
+}
+
+struct Column {
+    std::string name;
+    Kind kind = Kind::dynamic;
+};
+
+struct Row {
+    long long rowid = 0;
+    std::vector<Value> cells;
+};
+
+enum class Place { before, row, after, added, deleted };
+
+bool is_identifier(const std::string& name)
+{
+    if (name.empty() || name.size() > 128) return false;
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (!letter(name.front())) return false;
+    return std::all_of(name.begin(), name.end(), [&](char c) { return letter(c) || (c >= '0' && c <= '9'); });
+}
+
+// Names that reach SQL text come from the engine's own column list or passed
+// is_identifier; quoting still keeps them from being read as keywords.
+std::string quoted(const std::string& name)
+{
+    std::string out = "\"";
+    for (char c : name) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    out += '"';
+    return out;
+}
+
+bool same_name(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+Value column_value(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+        case SQLITE_INTEGER:
+            return static_cast<long long>(sqlite3_column_int64(statement, column));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(statement, column);
+        case SQLITE_TEXT: {
+            // Text first, then its length: the length refers to the last
+            // conversion asked for.
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+            const int bytes = sqlite3_column_bytes(statement, column);
+            return std::string(text ? text : "", static_cast<std::size_t>(bytes));
+        }
+        case SQLITE_BLOB: {
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, column));
+            const int bytes = sqlite3_column_bytes(statement, column);
+            return Blob{std::string(data ? data : "", data ? static_cast<std::size_t>(bytes) : 0)};
+        }
+        default:
+            return std::monostate{};
+    }
+}
+
+// SQLite numbers parameters from 1 but columns from 0.
+bool bind_value(sqlite3_stmt* statement, int index, const Value& value)
+{
+    int rc = SQLITE_OK;
+    if (const auto* integer = std::get_if<long long>(&value)) {
+        rc = sqlite3_bind_int64(statement, index, *integer);
+    } else if (const auto* real = std::get_if<double>(&value)) {
+        rc = sqlite3_bind_double(statement, index, *real);
+    } else if (const auto* text = std::get_if<std::string>(&value)) {
+        rc = sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    } else if (const auto* blob = std::get_if<Blob>(&value)) {
+        rc = sqlite3_bind_blob64(statement, index, blob->bytes.data(), blob->bytes.size(), SQLITE_TRANSIENT);
+    } else {
+        rc = sqlite3_bind_null(statement, index);
+    }
+    return rc == SQLITE_OK;
+}
+
+Value to_value(const Param& param)
+{
+    return std::visit([](const auto& v) -> Value { return v; }, param);
+}
+
+Statement prepare(sqlite3* handle, const std::string& sql)
+{
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(handle, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
+    return Statement(raw);
+}
+
+// Runs a statement of this layer's own making; silent, as every failure but
+// an open is.
+bool run(sqlite3* handle, const std::string& sql, const std::vector<Value>& values)
+{
+    Statement statement = prepare(handle, sql);
+    if (!statement) return false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!bind_value(statement.get(), static_cast<int>(i + 1), values[i])) return false;
+    }
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW) rc = sqlite3_step(statement.get());
+    return rc == SQLITE_DONE;
+}
+
+bool has_result_row(sqlite3* handle, const char* sql, long long* first_value = nullptr)
+{
+    Statement statement = prepare(handle, sql);
+    if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) return false;
+    if (first_value) *first_value = sqlite3_column_int64(statement.get(), 0);
+    return true;
+}
+
+// Opens an existing file; `allow_empty` only for a file that this layer has
+// just created to build a new database in.
+Handle open_file(const std::string& file, const std::string& password, bool allow_empty)
+{
+    if (file.empty() || file.find('\0') != std::string::npos) return nullptr;
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    Handle handle(raw);
+    if (rc != SQLITE_OK || !handle) return nullptr;
+    if (!password.empty() &&
+        sqlite3_key(handle.get(), password.data(), static_cast<int>(password.size())) != SQLITE_OK) {
+        return nullptr;
+    }
+    sqlite3_busy_timeout(handle.get(), kBusyTimeoutMs);
+    // The key is only checked when the first page is read.
+    if (!has_result_row(handle.get(), "select count(*) from sqlite_master")) return nullptr;
+    // The engine quietly falls back to read-only for a write-protected file;
+    // every window writes and few check the result, so refuse here where the
+    // user is told the connection failed.
+    if (sqlite3_db_readonly(handle.get(), "main") != 0) return nullptr;
+    if (!allow_empty) {
+        // An empty file passes any key and holds no tables.
+        long long pages = 0;
+        if (!has_result_row(handle.get(), "pragma page_count", &pages) || pages <= 0) return nullptr;
+    }
+    return handle;
+}
+
+}  // namespace
+
+struct ConnectionState {
+    Handle handle;
+    std::vector<RecordSet*> sets;
+};
+
+struct RecordSetState {
+    Connection* connection = nullptr;
+    bool open = false;
+    int kind = 0;
+    std::string table;
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+    Place place = Place::after;
+    // Place::row: the current row. Place::deleted: the index the row after
+    // the deleted one now has.
+    std::size_t index = 0;
+    // Writes not yet saved, one slot per column; for Place::added the whole
+    // new row.
+    std::vector<std::optional<Value>> pending;
+    bool dirty = false;
+};
+
+struct Access {
+    static ConnectionState& of(Connection& c) { return *c.d_; }
+    static const ConnectionState& of(const Connection& c) { return *c.d_; }
+    static RecordSetState& of(RecordSet& s) { return *s.d_; }
+    static const RecordSetState& of(const RecordSet& s) { return *s.d_; }
+};
+
+namespace {
+
+sqlite3* handle_of(const RecordSetState& s)
+{
+    return s.connection ? Access::of(*s.connection).handle.get() : nullptr;
+}
+
+void clear_pending(RecordSetState& s)
+{
+    s.pending.assign(s.columns.size(), std::nullopt);
+    s.dirty = false;
+}
+
+void close_set(RecordSetState& s)
+{
+    s.open = false;
+    s.kind = 0;
+    s.table.clear();
+    s.columns.clear();
+    s.rows.clear();
+    s.pending.clear();
+    s.dirty = false;
+    s.place = Place::after;
+    s.index = 0;
+}
+
+std::optional<std::size_t> column_index(const RecordSetState& s, const std::string& field)
+{
+    for (std::size_t i = 0; i < s.columns.size(); ++i) {
+        if (same_name(s.columns[i].name, field)) return i;
+    }
+    return std::nullopt;
+}
+
+// The value a read sees: pending writes win over the snapshot.
+const Value* current_value(const RecordSetState& s, std::size_t column)
+{
+    static const Value kNull;
+    if (!s.open) return nullptr;
+    if (s.place == Place::added) return s.pending[column] ? &*s.pending[column] : &kNull;
+    if (s.place != Place::row) return nullptr;
+    if (s.pending[column]) return &*s.pending[column];
+    return &s.rows[s.index].cells[column];
+}
+
+std::optional<Row> read_row(sqlite3* handle, const RecordSetState& s, long long rowid)
+{
+    Statement statement = prepare(handle, "select _rowid_, * from " + quoted(s.table) + " where _rowid_ = ?");
+    if (!statement || sqlite3_bind_int64(statement.get(), 1, rowid) != SQLITE_OK) return std::nullopt;
+    if (sqlite3_step(statement.get()) != SQLITE_ROW) return std::nullopt;
+    if (sqlite3_column_count(statement.get()) != static_cast<int>(s.columns.size()) + 1) return std::nullopt;
+    Row row{rowid, {}};
+    for (std::size_t i = 0; i < s.columns.size(); ++i) {
+        row.cells.push_back(column_value(statement.get(), static_cast<int>(i + 1)));
+    }
+    return row;
+}
+
+bool insert_new_row(RecordSetState& s, sqlite3* handle)
+{
+    std::string names;
+    std::string marks;
+    std::vector<Value> values;
+    for (std::size_t i = 0; i < s.columns.size(); ++i) {
+        if (!s.pending[i]) continue;
+        names += (values.empty() ? "" : ", ") + quoted(s.columns[i].name);
+        marks += values.empty() ? "?" : ", ?";
+        values.push_back(*s.pending[i]);
+    }
+    const std::string sql =
+        values.empty() ? "insert into " + quoted(s.table) + " default values"
+                       : "insert into " + quoted(s.table) + " (" + names + ") values (" + marks + ")";
+    if (!run(handle, sql, values)) return false;
+
+    const long long rowid = sqlite3_last_insert_rowid(handle);
+    // Re-read so the row carries what the database gave it (id, defaults).
+    std::optional<Row> row = read_row(handle, s, rowid);
+    if (!row) {
+        row = Row{rowid, {}};
+        for (auto& slot : s.pending) row->cells.push_back(slot ? *slot : Value{});
+    }
+    s.rows.push_back(std::move(*row));
+    s.place = Place::row;
+    s.index = s.rows.size() - 1;
+    clear_pending(s);
+    return true;
+}
+
+bool update_row(RecordSetState& s, sqlite3* handle)
+{
+    std::string assignments;
+    std::vector<Value> values;
+    for (std::size_t i = 0; i < s.columns.size(); ++i) {
+        if (!s.pending[i]) continue;
+        assignments += (values.empty() ? "" : ", ") + quoted(s.columns[i].name) + " = ?";
+        values.push_back(*s.pending[i]);
+    }
+    Row& row = s.rows[s.index];
+    values.emplace_back(row.rowid);
+    if (!run(handle, "update " + quoted(s.table) + " set " + assignments + " where _rowid_ = ?", values)) {
+        return false;
+    }
+    // Nothing changed: another connection deleted the row. Not saved.
+    if (sqlite3_changes(handle) != 1) return false;
+
+    if (std::optional<Row> fresh = read_row(handle, s, row.rowid)) {
+        row = std::move(*fresh);
+    } else {
+        for (std::size_t i = 0; i < s.columns.size(); ++i) {
+            if (s.pending[i]) row.cells[i] = *s.pending[i];
+        }
+    }
+    clear_pending(s);
+    return true;
+}
+
+// Saves a new row or the writes on the current row. On failure the writes
+// stay pending and the set stays where it is.
+bool save_pending(RecordSetState& s)
+{
+    if (s.place == Place::added) {
+        sqlite3* handle = handle_of(s);
+        return handle && insert_new_row(s, handle);
+    }
+    if (s.place == Place::row && s.dirty) {
+        sqlite3* handle = handle_of(s);
+        return handle && update_row(s, handle);
+    }
+    return true;
+}
+
+bool write_value(RecordSet& set, const std::string& field, Value value)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.open || s.kind != kTable) return false;
+    if (s.place != Place::row && s.place != Place::added) return false;
+    const auto column = column_index(s, field);
+    if (!column) return false;
+    s.pending[*column] = std::move(value);
+    s.dirty = true;
+    return true;
+}
+
+// Reads a whole result into the set. The statement is finalised before this
+// returns, so the set holds no lock on the file.
+bool fill(RecordSetState& s, sqlite3_stmt* statement, bool with_rowid)
+{
+    const int count = sqlite3_column_count(statement);
+    const int first = with_rowid ? 1 : 0;
+    for (int i = first; i < count; ++i) {
+        const char* name = sqlite3_column_name(statement, i);
+        const char* declared = sqlite3_column_decltype(statement, i);
+        s.columns.push_back(
+            Column{name ? name : "", detail::classify_declared_type(declared ? declared : "")});
+    }
+    for (;;) {
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE) return true;
+        if (rc != SQLITE_ROW) return false;
+        Row row;
+        if (with_rowid) row.rowid = sqlite3_column_int64(statement, 0);
+        row.cells.reserve(s.columns.size());
+        for (int i = first; i < count; ++i) row.cells.push_back(column_value(statement, i));
+        s.rows.push_back(std::move(row));
+    }
+}
+
+// True when `tail` holds only blanks and comments. One statement per open:
+// text after it is refused, never run.
+bool nothing_after(sqlite3* handle, const char* tail)
+{
+    if (!tail || *tail == '\0') return true;
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(handle, tail, -1, &raw, nullptr);
+    Statement rest(raw);
+    return rc == SQLITE_OK && !rest;
+}
+
+// Fills the set from a table or an SQL text; the error text on failure. Every
+// statement is finalised before this returns.
+std::optional<std::string> load(RecordSetState& s, const std::string& source, int kind,
+                                const std::vector<Param>& params)
+{
+    sqlite3* handle = handle_of(s);
+    if (!handle) return "The database connection is not open.";
+
+    std::string sql;
+    if (kind == kTable) {
+        if (!is_identifier(source)) return "Invalid table name.";
+        if (!params.empty()) return "A table cannot take parameters.";
+        // The rowid identifies the row for writes and deletes.
+        sql = "select _rowid_, * from " + quoted(source);
+    } else if (kind == kSql) {
+        // The engine would stop at a zero byte and drop the rest unseen.
+        if (source.find('\0') != std::string::npos) return "The SQL text holds a zero byte.";
+        sql = source;
+    } else {
+        return "Unknown record set kind.";
+    }
+
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(handle, sql.c_str(), static_cast<int>(sql.size()) + 1, &raw, &tail);
+    Statement statement(raw);
+    if (rc != SQLITE_OK) return sqlite3_errmsg(handle);
+    if (!statement) return "The SQL text holds no statement.";
+    if (!nothing_after(handle, tail)) return "Characters found after the end of the SQL statement.";
+    if (sqlite3_bind_parameter_count(statement.get()) != static_cast<int>(params.size())) {
+        return "The number of parameters does not match the SQL statement.";
+    }
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        if (!bind_value(statement.get(), static_cast<int>(i + 1), to_value(params[i]))) {
+            return sqlite3_errmsg(handle);
+        }
+    }
+
+    if (sqlite3_column_count(statement.get()) == 0) {
+        int step = SQLITE_ROW;
+        while (step == SQLITE_ROW) step = sqlite3_step(statement.get());
+        if (step != SQLITE_DONE) return sqlite3_errmsg(handle);
+        return std::nullopt;  // ran; a statement without rows leaves the set closed
+    }
+
+    if (!fill(s, statement.get(), kind == kTable)) {
+        std::string message = sqlite3_errmsg(handle);
+        close_set(s);
+        return message;
+    }
+    s.open = true;
+    s.kind = kind;
+    if (kind == kTable) s.table = source;
+    clear_pending(s);
+    s.place = s.rows.empty() ? Place::after : Place::row;
+    s.index = 0;
+    return std::nullopt;
+}
+
+bool open_set(RecordSetState& s, const std::string& source, int kind, const std::vector<Param>& params)
+{
+    close_set(s);
+    std::optional<std::string> error = load(s, source, kind, params);
+    if (!error) return true;
+    // Last thing done: the presenter may run a modal loop in which the window
+    // that owns this set goes away.
+    present(*error);
+    return false;
+}
+
+void detach(RecordSet& set)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.connection) return;
+    auto& sets = Access::of(*s.connection).sets;
+    sets.erase(std::remove(sets.begin(), sets.end(), &set), sets.end());
+    s.connection = nullptr;
+}
+
+std::optional<std::pair<std::size_t, long long>> parse_criterion(const RecordSetState& s,
+                                                                 const std::string& criterion)
+{
+    const std::size_t equals = criterion.find('=');
+    if (equals == std::string::npos) return std::nullopt;
+    const auto column = column_index(s, criterion.substr(0, equals));
+    if (!column) return std::nullopt;
+    const char* first = criterion.data() + equals + 1;
+    const char* last = criterion.data() + criterion.size();
+    if (first == last) return std::nullopt;
+    long long number = 0;
+    const auto [end, ec] = std::from_chars(first, last, number);
+    if (ec != std::errc() || end != last) return std::nullopt;
+    return std::make_pair(*column, number);
+}
+
+bool cell_equals(const Value& cell, long long number)
+{
+    if (const auto* integer = std::get_if<long long>(&cell)) return *integer == number;
+    if (const auto* real = std::get_if<double>(&cell)) return *real == static_cast<double>(number);
+    return false;
+}
+
+}  // namespace
+
+// ---- connection -------------------------------------------------------------
+
+Connection::Connection() : d_(std::make_unique<ConnectionState>()) {}
+
+Connection::~Connection()
+{
+    db_close(*this);
+    for (RecordSet* set : d_->sets) Access::of(*set).connection = nullptr;
+}
+
+bool Connection::is_open() const { return d_->handle != nullptr; }
+
+RecordSet::RecordSet() : d_(std::make_unique<RecordSetState>()) {}
+
+RecordSet::~RecordSet() { detach(*this); }
+
+void set_error_presenter(std::function<void(const std::string&)> presenter_fn)
+{
+    presenter() = std::move(presenter_fn);
+}
+
+bool db_connect_access(Connection& connection, const std::string& file, const std::string& password)
+{
+    db_close(connection);
+    Handle handle = open_file(file, password, false);
+    if (!handle) return false;
+    Access::of(connection).handle = std::move(handle);
+    return true;
+}
+
+void db_close(Connection& connection)
+{
+    ConnectionState& c = Access::of(connection);
+    // Sets stay bound, so a window can reconnect and open them again.
+    for (RecordSet* set : c.sets) close_set(Access::of(*set));
+    c.handle.reset();
+}
+
+// ---- record set ---------------------------------------------------------------
+
+void recordset_set_connection(RecordSet& set, Connection& connection)
+{
+    close_set(Access::of(set));
+    detach(set);
+    Access::of(set).connection = &connection;
+    Access::of(connection).sets.push_back(&set);
+}
+
+void recordset_close(RecordSet& set) { close_set(Access::of(set)); }
+
+bool recordset_open(RecordSet& set, const std::string& source, int kind, const std::vector<Param>& params)
+{
+    return open_set(Access::of(set), source, kind, params);
+}
+
+int record_count(const RecordSet& set)
+{
+    const RecordSetState& s = Access::of(set);
+    return s.open ? static_cast<int>(s.rows.size()) : -1;
+}
+
+int position(const RecordSet& set)
+{
+    const RecordSetState& s = Access::of(set);
+    if (!s.open) return kNoPosition;
+    switch (s.place) {
+        case Place::before:
+            return kBeforeFirst;
+        case Place::after:
+            return kAfterLast;
+        case Place::row:
+            return static_cast<int>(s.index);
+        default:
+            return kNoPosition;
+    }
+}
+
+bool recordset_move_first(RecordSet& set)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.open || !save_pending(s)) return false;
+    if (s.rows.empty()) return false;
+    s.place = Place::row;
+    s.index = 0;
+    return true;
+}
+
+bool recordset_move_next(RecordSet& set)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.open || s.place == Place::after) return false;
+    if (!save_pending(s)) return false;
+    std::size_t next = 0;
+    switch (s.place) {
+        case Place::before:
+            next = 0;
+            break;
+        case Place::deleted:
+            next = s.index;
+            break;
+        default:
+            next = s.index + 1;
+            break;
+    }
+    if (next < s.rows.size()) {
+        s.place = Place::row;
+        s.index = next;
+    } else {
+        s.place = Place::after;
+    }
+    return true;
+}
+
+bool recordset_move_previous(RecordSet& set)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.open || s.place == Place::before) return false;
+    if (s.place == Place::after && s.rows.empty()) return false;
+    if (!save_pending(s)) return false;
+    if (s.place == Place::after) {
+        s.place = Place::row;
+        s.index = s.rows.size() - 1;
+    } else if (s.index == 0) {
+        s.place = Place::before;
+    } else {
+        s.place = Place::row;
+        s.index = s.index - 1;
+    }
+    return true;
+}
+
+bool recordset_read_text(RecordSet& set, const std::string& field, std::string& var)
+{
+    var.clear();
+    const RecordSetState& s = Access::of(set);
+    const auto column = column_index(s, field);
+    const Value* value = column ? current_value(s, *column) : nullptr;
+    if (!value) return false;
+    var = detail::value_text(*value, s.columns[*column].kind);
+    return true;
+}
+
+bool recordset_read_bool(RecordSet& set, const std::string& field, bool& var)
+{
+    var = false;
+    const RecordSetState& s = Access::of(set);
+    const auto column = column_index(s, field);
+    const Value* value = column ? current_value(s, *column) : nullptr;
+    if (!value || std::holds_alternative<Blob>(*value)) return false;
+    if (const auto* integer = std::get_if<long long>(value)) {
+        var = *integer != 0;
+    } else if (const auto* real = std::get_if<double>(value)) {
+        var = *real != 0.0;
+    } else if (const auto* text = std::get_if<std::string>(value)) {
+        // As the engine reads a text as a number: its leading number, else 0.
+        var = std::strtod(text->c_str(), nullptr) != 0.0;
+    }
+    return true;
+}
+
+bool recordset_read_integer(RecordSet& set, const std::string& field, long long& var)
+{
+    var = 0;
+    const RecordSetState& s = Access::of(set);
+    const auto column = column_index(s, field);
+    const Value* value = column ? current_value(s, *column) : nullptr;
+    if (!value) return false;
+    const Kind kind = s.columns[*column].kind;
+    if (kind != Kind::integer && kind != Kind::dynamic) return false;
+    if (const auto* integer = std::get_if<long long>(value)) {
+        var = *integer;
+        return true;
+    }
+    if (const auto* real = std::get_if<double>(value); real && kind == Kind::integer) {
+        var = static_cast<long long>(*real);
+        return true;
+    }
+    return false;
+}
+
+bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime& var)
+{
+    var = DateTime{};
+    const RecordSetState& s = Access::of(set);
+    const auto column = column_index(s, field);
+    const Value* value = column ? current_value(s, *column) : nullptr;
+    if (!value) return false;
+    if (std::holds_alternative<std::monostate>(*value)) return true;  // NULL is the zero date-time
+    const auto* text = std::get_if<std::string>(value);
+    if (!text) return false;
+    const auto parsed = detail::parse_datetime(*text);
+    if (!parsed) return false;
+    var = *parsed;
+    return true;
+}
+
+bool recordset_write_text(RecordSet& set, const std::string& field, const std::string& value)
+{
+    if (value.empty()) return write_value(set, field, std::monostate{});
+    return write_value(set, field, value);
+}
+
+bool recordset_write_integer(RecordSet& set, const std::string& field, long long value)
+{
+    return write_value(set, field, value);
+}
+
+bool recordset_add_new(RecordSet& set)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.open || s.kind != kTable || !save_pending(s)) return false;
+    clear_pending(s);
+    s.place = Place::added;
+    return true;
+}
+
+bool recordset_update(RecordSet& set)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.open || s.kind != kTable) return false;
+    if (s.place != Place::row && s.place != Place::added) return false;
+    return save_pending(s);
+}
+
+bool recordset_delete(RecordSet& set, int mode)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.open || s.kind != kTable) return false;
+    sqlite3* handle = handle_of(s);
+    if (!handle) return false;
+
+    if (mode == kDeleteCurrent) {
+        if (s.place == Place::added) {
+            // A row never saved: dropping it is its whole deletion.
+            clear_pending(s);
+            s.place = Place::deleted;
+            s.index = s.rows.size();
+            return true;
+        }
+        if (s.place != Place::row) return false;
+        if (!run(handle, "delete from " + quoted(s.table) + " where _rowid_ = ?", {s.rows[s.index].rowid})) {
+            return false;
+        }
+        s.rows.erase(s.rows.begin() + static_cast<std::ptrdiff_t>(s.index));
+        clear_pending(s);
+        s.place = Place::deleted;
+        return true;
+    }
+
+    if (mode == kDeleteAll) {
+        const std::string table = s.table;
+        run(handle, "delete from " + quoted(table), {});
+        return open_set(s, table, kTable, {}) && s.rows.empty();
+    }
+    return false;
+}
+
+bool recordset_find(RecordSet& set, const std::string& criterion, int direction)
+{
+    RecordSetState& s = Access::of(set);
+    if (!s.open || direction != kSearchForward) return false;
+    const auto parsed = parse_criterion(s, criterion);
+    if (!parsed || !save_pending(s)) return false;
+
+    std::size_t start = s.rows.size();
+    if (s.place == Place::row || s.place == Place::deleted) start = s.index;
+    if (s.place == Place::before) start = 0;
+    for (std::size_t i = start; i < s.rows.size(); ++i) {
+        if (cell_equals(s.rows[i].cells[parsed->first], parsed->second)) {
+            s.place = Place::row;
+            s.index = i;
+            return true;
+        }
+    }
+    s.place = Place::after;
+    return false;
+}
+
+// ---- schema -------------------------------------------------------------------
+
+namespace {
+
+bool create_tables(sqlite3* handle, std::string* error)
+{
+    static const char* const kSchema =
+        "begin;"
+        "create table causer (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, phonenum TEXT, class TEXT,"
+        " sex TEXT, xuehao TEXT, otherinfo TEXT);"
+        "create table qiandao (name TEXT, dao BOOLEAN DEFAULT 0);"
+        "create table ketang (title TEXT, class TEXT, text TEXT,"
+        " time DATETIME DEFAULT (datetime('now','localtime')));"
+        "create table adminuser (adminname TEXT, adminpass TEXT, quanxian TEXT, disabled BOOLEAN DEFAULT 0);"
+        "commit;";
+    if (sqlite3_exec(handle, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    if (error) *error = sqlite3_errmsg(handle);
+    // All four tables or none.
+    if (!sqlite3_get_autocommit(handle)) sqlite3_exec(handle, "rollback", nullptr, nullptr, nullptr);
+    return false;
+}
+
+}  // namespace
+
+bool create_schema(Connection& connection)
+{
+    sqlite3* handle = Access::of(connection).handle.get();
+    return handle && create_tables(handle, nullptr);
+}
+
+bool create_database(const std::string& file, const std::string& password, std::string* error)
+{
+    const auto fail = [&](const std::string& text) {
+        if (error) *error = text;
+        return false;
+    };
+    if (file.empty() || file.find('\0') != std::string::npos) return fail("Invalid file name.");
+
+    // O_EXCL: an existing database is never touched, even one that appears
+    // between a check and the creation.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return fail(errno == EEXIST ? "The file exists already: " + file
+                                    : "Cannot create " + file + ": " + std::strerror(errno));
+    }
+    ::close(fd);
+
+    std::string reason;
+    {
+        Handle handle = open_file(file, password, true);
+        if (!handle) {
+            reason = "Cannot open the new database file.";
+        } else {
+            create_tables(handle.get(), &reason);
+        }
+    }
+    if (!reason.empty()) {
+        ::unlink(file.c_str());
+        return fail(reason);
+    }
+    return true;
+}
+
+}  // namespace db

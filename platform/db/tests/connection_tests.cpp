@@ -1,0 +1,307 @@
+// Connecting, creating a database, and what the connection does to the record
+// sets bound to it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+
+#include "platform/db/db.h"
+#include "platform/db/tests/support.h"
+
+namespace {
+
+using db_test::PresenterLog;
+using db_test::TempDir;
+
+const std::string kKey = "s3cret-钥匙";
+
+struct Database {
+    TempDir dir;
+    std::string file = dir.file("causercount.mdb");
+    Database()
+    {
+        std::string error;
+        EXPECT_TRUE(db::create_database(file, kKey, &error)) << error;
+    }
+};
+
+int count_rows(db::Connection& connection, const std::string& table)
+{
+    db::RecordSet set;
+    db::recordset_set_connection(set, connection);
+    db::recordset_open(set, table, db::kTable);
+    return db::record_count(set);
+}
+
+TEST(Connect, OpensACreatedDatabaseWithItsKey)
+{
+    Database database;
+    db::Connection connection;
+    ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
+    EXPECT_TRUE(connection.is_open());
+    for (const char* table : {"causer", "qiandao", "ketang", "adminuser"}) {
+        EXPECT_EQ(count_rows(connection, table), 0) << table;
+    }
+}
+
+TEST(Connect, RefusesWhatIsNotTheDatabaseWithoutAMessage)
+{
+    struct Case {
+        const char* name;
+        std::function<std::string(const TempDir&, const std::string& database)> make;  // returns the path
+        std::string key;
+    };
+    const Case cases[] = {
+        {"wrong key", [](const TempDir&, const std::string& d) { return d; }, "wrong"},
+        {"no key for a keyed file", [](const TempDir&, const std::string& d) { return d; }, ""},
+        {"key one byte short", [](const TempDir&, const std::string& d) { return d; }, kKey.substr(0, 11)},
+        {"missing file", [](const TempDir& t, const std::string&) { return t.file("missing.mdb"); }, kKey},
+        {"text file",
+         [](const TempDir& t, const std::string&) {
+             db_test::write_file(t.file("notes.txt"), std::string(4096, 'x'));
+             return t.file("notes.txt");
+         },
+         kKey},
+        {"empty file",
+         [](const TempDir& t, const std::string&) {
+             db_test::write_file(t.file("empty.mdb"), "");
+             return t.file("empty.mdb");
+         },
+         kKey},
+        {"directory", [](const TempDir& t, const std::string&) { return t.path(); }, kKey},
+        {"name with a zero byte",
+         [](const TempDir&, const std::string& d) { return d + std::string(1, '\0'); }, kKey},
+        {"empty name", [](const TempDir&, const std::string&) { return std::string(); }, kKey},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Database database;
+        const std::string path = c.make(database.dir, database.file);
+        PresenterLog log;
+        db::Connection connection;
+        EXPECT_FALSE(db::db_connect_access(connection, path, c.key));
+        EXPECT_FALSE(connection.is_open());
+        EXPECT_TRUE(log.messages.empty());
+    }
+}
+
+TEST(Connect, MissingFileIsNeverCreated)
+{
+    TempDir dir;
+    db::Connection connection;
+    EXPECT_FALSE(db::db_connect_access(connection, dir.file("causercount.mdb"), ""));
+    EXPECT_FALSE(db::db_connect_access(connection, dir.file("causercount.mdb"), kKey));
+    EXPECT_FALSE(db_test::file_exists(dir.file("causercount.mdb")));
+}
+
+TEST(Connect, FailedReconnectLeavesTheConnectionClosed)
+{
+    Database database;
+    db::Connection connection;
+    ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
+    EXPECT_FALSE(db::db_connect_access(connection, database.file, "wrong"));
+    EXPECT_FALSE(connection.is_open());
+}
+
+// Root ignores permission bits, so the check runs in a child that has given
+// them up.
+bool connects_without_privileges(const std::string& file, const std::string& key)
+{
+    if (::geteuid() != 0) {
+        db::Connection connection;
+        return db::db_connect_access(connection, file, key);
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        db::Connection connection;
+        ::_exit(db::db_connect_access(connection, file, key) ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
+TEST(Connect, WriteProtectedFileIsRefused)
+{
+    Database database;
+    ASSERT_EQ(::chmod(database.dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(database.file.c_str(), 0666), 0);
+    ASSERT_TRUE(connects_without_privileges(database.file, kKey)) << "control: a writable file connects";
+    ASSERT_EQ(::chmod(database.file.c_str(), 0444), 0);
+    EXPECT_FALSE(connects_without_privileges(database.file, kKey));
+}
+
+TEST(CreateDatabase, RefusesAnExistingFileAndLeavesItUntouched)
+{
+    TempDir dir;
+    const std::string file = dir.file("causercount.mdb");
+    db_test::write_file(file, "keep me");
+    std::string error;
+    EXPECT_FALSE(db::create_database(file, kKey, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(db_test::read_file(file), "keep me");
+
+    Database database;
+    const std::string before = db_test::read_file(database.file);
+    EXPECT_FALSE(db::create_database(database.file, "other", nullptr));
+    EXPECT_EQ(db_test::read_file(database.file), before);
+}
+
+TEST(CreateDatabase, FileIsEncrypted)
+{
+    Database database;
+    const std::string bytes = db_test::read_file(database.file);
+    ASSERT_GT(bytes.size(), 16u);
+    EXPECT_NE(bytes.substr(0, 15), "SQLite format 3");
+    EXPECT_EQ(bytes.find("causer"), std::string::npos);
+}
+
+TEST(CreateDatabase, FailureLeavesNoFile)
+{
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(db::create_database(dir.file("no/such/folder/causercount.mdb"), kKey, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(db_test::file_exists(dir.file("no")));
+}
+
+TEST(CreateSchema, IsAllOrNothing)
+{
+    Database database;
+    db::Connection connection;
+    ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
+    db_test::exec(connection, "drop table ketang");
+    EXPECT_FALSE(db::create_schema(connection)) << "causer exists already";
+    PresenterLog log;
+    EXPECT_EQ(count_rows(connection, "ketang"), -1) << "the failed schema must not leave ketang behind";
+    EXPECT_EQ(log.messages.size(), 1u);
+
+    db::Connection closed;
+    EXPECT_FALSE(db::create_schema(closed));
+}
+
+TEST(SqlcipherShell, ListsTheFourTables)
+{
+    if (::system("command -v sqlcipher >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlcipher shell";
+    TempDir dir;
+    const std::string file = dir.file("causercount.mdb");
+    ASSERT_TRUE(db::create_database(file, "Ab3dEf6hIj9kLm0n", nullptr));
+    std::string output;
+    ASSERT_TRUE(db_test::shell_output(
+        "printf \"PRAGMA key='Ab3dEf6hIj9kLm0n';\\n.tables\\n\" | sqlcipher '" + file + "' 2>&1", output));
+    for (const char* table : {"causer", "qiandao", "ketang", "adminuser"}) {
+        EXPECT_NE(output.find(table), std::string::npos) << output;
+    }
+    // The shell fails with a wrong key; what matters is that it shows nothing.
+    db_test::shell_output("printf \"PRAGMA key='wrong';\\n.tables\\n\" | sqlcipher '" + file + "' 2>&1",
+                          output);
+    EXPECT_EQ(output.find("causer"), std::string::npos) << output;
+}
+
+TEST(TwoConnections, WriteInTurnWithoutLocking)
+{
+    Database database;
+    PresenterLog log;
+    db::Connection first;
+    db::Connection second;
+    ASSERT_TRUE(db::db_connect_access(first, database.file, kKey));
+    ASSERT_TRUE(db::db_connect_access(second, database.file, kKey));
+    db::RecordSet one;
+    db::RecordSet two;
+    db::recordset_set_connection(one, first);
+    db::recordset_set_connection(two, second);
+    // Both sets stay open on the same table all the time, as two windows do.
+    ASSERT_TRUE(db::recordset_open(one, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(two, "causer", db::kTable));
+
+    for (int i = 0; i < 20; ++i) {
+        db::RecordSet& set = i % 2 == 0 ? one : two;
+        ASSERT_TRUE(db::recordset_add_new(set)) << i;
+        ASSERT_TRUE(db::recordset_write_text(set, "name", "member " + std::to_string(i))) << i;
+        ASSERT_TRUE(db::recordset_update(set)) << i;
+        db_test::exec(i % 2 == 0 ? second : first, "update causer set otherinfo = ?", {std::to_string(i)});
+    }
+    ASSERT_TRUE(db::recordset_open(one, "causer", db::kTable));
+    EXPECT_EQ(db::record_count(one), 20);
+    std::string info;
+    db::recordset_read_text(one, "otherinfo", info);
+    EXPECT_EQ(info, "19");
+    EXPECT_TRUE(log.messages.empty()) << log.messages.front();
+}
+
+TEST(Binding, ClosingTheConnectionClosesItsSets)
+{
+    Database database;
+    db::Connection connection;
+    ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
+    db::RecordSet set;
+    db::recordset_set_connection(set, connection);
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    db::db_close(connection);
+    EXPECT_EQ(db::record_count(set), -1);
+    EXPECT_EQ(db::position(set), db::kNoPosition);
+
+    // Still bound: a reconnect makes the set usable again.
+    ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
+    EXPECT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    // Reconnecting closes it too.
+    ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
+    EXPECT_EQ(db::record_count(set), -1);
+}
+
+TEST(Binding, EitherSideMayGoFirst)
+{
+    Database database;
+    PresenterLog log;
+    {
+        auto connection = std::make_unique<db::Connection>();
+        ASSERT_TRUE(db::db_connect_access(*connection, database.file, kKey));
+        db::RecordSet set;
+        db::recordset_set_connection(set, *connection);
+        ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+        connection.reset();
+        EXPECT_EQ(db::record_count(set), -1);
+        EXPECT_FALSE(db::recordset_open(set, "causer", db::kTable));
+        EXPECT_FALSE(db::recordset_add_new(set));
+        EXPECT_EQ(log.messages.size(), 1u);
+    }
+    {
+        db::Connection connection;
+        ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
+        auto set = std::make_unique<db::RecordSet>();
+        db::recordset_set_connection(*set, connection);
+        ASSERT_TRUE(db::recordset_open(*set, "causer", db::kTable));
+        set.reset();
+        db::db_close(connection);  // must not reach the destroyed set
+    }
+}
+
+TEST(Binding, RebindingMovesTheSet)
+{
+    Database database;
+    db::Connection first;
+    db::Connection second;
+    ASSERT_TRUE(db::db_connect_access(first, database.file, kKey));
+    ASSERT_TRUE(db::db_connect_access(second, database.file, kKey));
+    db::RecordSet set;
+    db::recordset_set_connection(set, first);
+    db::recordset_set_connection(set, second);
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    db::db_close(first);
+    EXPECT_EQ(db::record_count(set), 0) << "no longer bound to the first connection";
+}
+
+TEST(Binding, UnboundSetReportsOnOpen)
+{
+    PresenterLog log;
+    db::RecordSet set;
+    EXPECT_FALSE(db::recordset_open(set, "causer", db::kTable));
+    EXPECT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(db::record_count(set), -1);
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include "platform/db/tests/support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace db_test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "db-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+PresenterLog::PresenterLog()
+{
+    db::set_error_presenter([this](const std::string& text) { messages.push_back(text); });
+}
+
+PresenterLog::~PresenterLog() { db::set_error_presenter(nullptr); }
+
+bool file_exists(const std::string& path)
+{
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+void exec(db::Connection& connection, const std::string& sql, const std::vector<db::Param>& params)
+{
+    db::RecordSet scratch;
+    db::recordset_set_connection(scratch, connection);
+    EXPECT_TRUE(db::recordset_open(scratch, sql, db::kSql, params)) << sql;
+}
+
+bool shell_output(const std::string& command, std::string& output)
+{
+    output.clear();
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return false;
+    char buffer[512];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+    return ::pclose(pipe) == 0;
+}
+
+}  // namespace db_test

@@ -1,0 +1,45 @@
+// Shared by the database tests: a temporary folder, a fresh database in it and
+// a presenter that records what it was asked to show.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/db/db.h"
+
+namespace db_test {
+
+// A folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Installs itself as the error presenter for its lifetime.
+class PresenterLog {
+public:
+    PresenterLog();
+    ~PresenterLog();
+    std::vector<std::string> messages;
+};
+
+bool file_exists(const std::string& path);
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+
+// Runs one statement through a scratch record set; fails the test on error.
+void exec(db::Connection& connection, const std::string& sql, const std::vector<db::Param>& params = {});
+
+// Runs `command` through the shell and returns what it printed; false when the
+// shell could not be started.
+bool shell_output(const std::string& command, std::string& output);
+
+}  // namespace db_test

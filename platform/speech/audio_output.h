@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/speech/engine.h"
+
+namespace speech::detail {
+
+// Where one speech object's samples go. Used only by that object's worker
+// thread. Failures are silent by design: a speech object that cannot be heard
+// reports nothing.
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+
+    // Plays (or stores) one text's samples and returns when that is done.
+    // `keep_going` is asked between pieces; once it says false, playback is
+    // abandoned.
+    virtual void play(const Pcm& pcm, const std::function<bool()>& keep_going) = 0;
+};
+
+// The sound device through pcaudiolib (PulseAudio, then ALSA, ...). Nothing is
+// opened before the first play, so making one never blocks; the stream is
+// opened for each text and closed after it, so the device is not held between
+// names.
+std::unique_ptr<AudioOutput> make_device_output();
+
+// One WAV file per text in `folder`, named "<serial>-<sequence>.wav" with the
+// sequence counting from 1.
+std::unique_ptr<AudioOutput> make_wav_folder_output(std::filesystem::path folder, unsigned serial);
+
+// Writes 16-bit mono PCM as a RIFF/WAVE file, whole to a temporary name in the
+// same folder and then renamed into place, so a reader never sees half a file.
+bool write_wav_file(const std::filesystem::path& path, const Pcm& pcm, std::string& error);
+
+// ALSA prints its complaints (no card, unknown PCM) straight to stderr; a
+// machine without sound is normal for us, so they are dropped. Process-wide;
+// only the first call does anything.
+void silence_alsa_diagnostics();
+
+}  // namespace speech::detail

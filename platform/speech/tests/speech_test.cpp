@@ -1,0 +1,283 @@
+#include "platform/speech/speech.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/speech/tests/test_support.h"
+
+namespace speech {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using testing_support::read_wav;
+using testing_support::TempFolder;
+using testing_support::Wav;
+
+double elapsed_ms(Clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+// The WAV files in a folder by object serial, each object's in sequence order.
+// Anything else in the folder (a temporary file left behind) fails the test.
+std::map<unsigned, std::map<unsigned, Wav>> collect_files(const std::filesystem::path& folder)
+{
+    std::map<unsigned, std::map<unsigned, Wav>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        unsigned serial = 0;
+        unsigned sequence = 0;
+        const bool named = std::sscanf(name.c_str(), "%u-%u", &serial, &sequence) == 2 &&
+                           name == std::to_string(serial) + "-" + std::to_string(sequence) + ".wav";
+        EXPECT_TRUE(named) << "unexpected file " << name;
+        if (!named) continue;
+        const auto wav = read_wav(entry.path());
+        EXPECT_TRUE(wav.has_value()) << "not a complete WAV: " << name;
+        if (wav) files[serial][sequence] = *wav;
+    }
+    return files;
+}
+
+class SpeechToWav : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(folder_.path().empty());
+        setenv("ASSOCMAN_SPEECH_WAV_DIR", folder_.path().c_str(), 1);
+    }
+    void TearDown() override { unsetenv("ASSOCMAN_SPEECH_WAV_DIR"); }
+
+    TempFolder folder_;
+};
+
+TEST_F(SpeechToWav, ChoosesTheMandarinVoiceThatReadsCharacters)
+{
+    ETextToSpeech voice;
+    ASSERT_TRUE(voice.has_voice());
+    EXPECT_EQ(voice.voice_name(), "cmn-Latn-pinyin");
+}
+
+TEST_F(SpeechToWav, AChineseNameIsAudibleAndOfPlausibleLength)
+{
+    ::testing::internal::CaptureStderr();
+    {
+        ETextToSpeech voice;
+        voice.speak("张三");
+        ASSERT_TRUE(voice.wait_until_idle(5000));
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    const auto files = collect_files(folder_.path());
+    ASSERT_EQ(files.size(), 1u);
+    const auto& texts = files.begin()->second;
+    ASSERT_EQ(texts.size(), 1u);
+    ASSERT_EQ(texts.begin()->first, 1u);
+    const Wav& wav = texts.begin()->second;
+    EXPECT_GT(wav.sample_rate, 8000);
+    EXPECT_GT(wav.rms(), 500.0);
+    EXPECT_GT(wav.seconds(), 0.3);
+    EXPECT_LT(wav.seconds(), 5.0);
+}
+
+TEST_F(SpeechToWav, KeepsTheOrderOfTextsWithinAnObject)
+{
+    ETextToSpeech voice;
+    // Lengths deliberately out of order: long, short, middle.
+    voice.speak("欧阳小明同学你好欢迎");
+    voice.speak("王");
+    voice.speak("张三丰");
+    ASSERT_TRUE(voice.wait_until_idle(5000));
+
+    const auto files = collect_files(folder_.path());
+    ASSERT_EQ(files.size(), 1u);
+    const auto& texts = files.begin()->second;
+    ASSERT_EQ(texts.size(), 3u);
+    ASSERT_EQ(texts.begin()->first, 1u);
+    ASSERT_EQ(texts.rbegin()->first, 3u);
+    const double first = texts.at(1).seconds();
+    const double second = texts.at(2).seconds();
+    const double third = texts.at(3).seconds();
+    EXPECT_GT(first, third);
+    EXPECT_GT(third, second);
+}
+
+TEST_F(SpeechToWav, TwoObjectsQueueIndependently)
+{
+    ETextToSpeech roll_call;
+    ETextToSpeech pick;
+    roll_call.speak("欧阳小明同学你好欢迎");
+    pick.speak("王");
+    roll_call.speak("李");
+    pick.speak("司马相如同学请回答");
+    ASSERT_TRUE(roll_call.wait_until_idle(5000));
+    ASSERT_TRUE(pick.wait_until_idle(5000));
+
+    const auto files = collect_files(folder_.path());
+    ASSERT_EQ(files.size(), 2u) << "each object writes under its own serial";
+    const auto& first_object = files.begin()->second;    // made first: roll_call
+    const auto& second_object = files.rbegin()->second;  // pick
+    ASSERT_EQ(first_object.size(), 2u);
+    ASSERT_EQ(second_object.size(), 2u);
+    EXPECT_GT(first_object.at(1).seconds(), first_object.at(2).seconds());
+    EXPECT_LT(second_object.at(1).seconds(), second_object.at(2).seconds());
+}
+
+TEST_F(SpeechToWav, AnEmptyTextMakesNoSound)
+{
+    {
+        ETextToSpeech voice;
+        voice.speak("");
+        ASSERT_TRUE(voice.wait_until_idle(5000));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.path()));
+
+    ETextToSpeech voice;
+    voice.speak("");
+    voice.speak("李四");
+    voice.speak("");
+    ASSERT_TRUE(voice.wait_until_idle(5000));
+    const auto files = collect_files(folder_.path());
+    ASSERT_EQ(files.size(), 1u);
+    ASSERT_EQ(files.begin()->second.size(), 1u);
+    EXPECT_EQ(files.begin()->second.begin()->first, 1u);
+}
+
+TEST_F(SpeechToWav, DestroyingWithAQueuePendingNeitherHangsNorLeavesHalfFiles)
+{
+    const auto start = Clock::now();
+    {
+        ETextToSpeech voice;
+        for (int i = 0; i < 200; ++i) voice.speak("欧阳小明同学你好欢迎光临");
+    }
+    EXPECT_LT(elapsed_ms(start), 4500.0);
+
+    // Whatever was spoken before the end is whole and in order; the rest was dropped.
+    const auto files = collect_files(folder_.path());
+    ASSERT_LE(files.size(), 1u);
+    if (files.empty()) return;
+    const auto& texts = files.begin()->second;
+    EXPECT_LT(texts.size(), 200u);
+    unsigned expected_sequence = 1;
+    for (const auto& [sequence, wav] : texts) {
+        EXPECT_EQ(sequence, expected_sequence++);
+        EXPECT_GT(wav.rms(), 500.0);
+    }
+}
+
+// Points PulseAudio at a socket that does not exist and ALSA at a configuration
+// of our own, so the only device there can be is the one that configuration
+// names; restores the environment after.
+class SpeechToDevice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(folder_.path().empty());
+        for (const char* name : {"PULSE_SERVER", "ALSA_CONFIG_PATH", "AUDIODEV", "ASSOCMAN_SPEECH_WAV_DIR"}) {
+            const char* value = std::getenv(name);
+            saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
+        }
+        setenv("PULSE_SERVER", ("unix:" + (folder_.path() / "no-socket").string()).c_str(), 1);
+        setenv("AUDIODEV", (folder_.path() / "no-device").c_str(), 1);
+        unsetenv("ASSOCMAN_SPEECH_WAV_DIR");
+    }
+    void TearDown() override
+    {
+        for (const auto& [name, value] : saved_) {
+            if (value) {
+                setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                unsetenv(name.c_str());
+            }
+        }
+    }
+
+    void use_alsa_configuration(const std::string& text)
+    {
+        const auto path = folder_.path() / "asound.conf";
+        std::ofstream(path) << text;
+        setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
+    }
+
+    // Speaking returns at once, the queue drains, destroying an object right
+    // after queueing returns within the bound, and nothing reaches stderr.
+    void expect_quick_and_quiet()
+    {
+        ::testing::internal::CaptureStderr();
+        {
+            ETextToSpeech voice;
+            EXPECT_TRUE(voice.has_voice());
+            const auto start = Clock::now();
+            voice.speak("张三");
+            voice.speak("李四");
+            EXPECT_LT(elapsed_ms(start), 50.0);
+            EXPECT_TRUE(voice.wait_until_idle(5000));
+            voice.speak("王五");
+            const auto destroy = Clock::now();
+            auto other = std::make_unique<ETextToSpeech>();
+            other->speak("赵六");
+            other.reset();
+            EXPECT_LT(elapsed_ms(destroy), 4500.0);
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        // Only the configuration file: nothing was written instead of playing.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()),
+                                std::filesystem::directory_iterator()),
+                  1);
+    }
+
+    TempFolder folder_;
+
+private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+TEST_F(SpeechToDevice, WithoutAnyDeviceSpeakingIsSilentQuickAndQuiet)
+{
+    // Empty: ALSA knows no "default" and complains about it on stderr.
+    use_alsa_configuration("");
+    expect_quick_and_quiet();
+}
+
+TEST_F(SpeechToDevice, ADeviceThatTakesTheSamplesIsFedAndReleased)
+{
+    use_alsa_configuration("pcm.!default { type null }\n");
+    expect_quick_and_quiet();
+}
+
+// espeak-ng crashes when used after it failed to find its data; an object made
+// then must simply have no voice. Runs in a fresh process, since the engine is
+// started once per process.
+TEST(SpeechWithoutEngineData, TheObjectHasNoVoiceAndStaysSilent)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TempFolder data;
+            TempFolder output;
+            setenv("ESPEAK_DATA_PATH", data.path().c_str(), 1);
+            setenv("ASSOCMAN_SPEECH_WAV_DIR", output.path().c_str(), 1);
+            bool ok = true;
+            {
+                ETextToSpeech voice;
+                ok = ok && !voice.has_voice() && voice.voice_name().empty();
+                voice.speak("张三");
+                ok = ok && voice.wait_until_idle(1000);
+            }
+            ok = ok && std::filesystem::is_empty(output.path());
+            std::fflush(stdout);
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace speech

@@ -1,0 +1,575 @@
+#include "platform/ui/controls.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QTextLayout>
+#include <QTimer>
+
+#include "platform/db/db.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/gbk.h"
+#include "platform/ui/window.h"
+
+namespace ui::detail {
+
+// ---- drawing controls -------------------------------------------------------
+
+TransLabel::TransLabel(QWidget* parent) : QWidget(parent) {}
+
+void TransLabel::set_text(const QString& text)
+{
+    text_ = text;
+    update();
+}
+
+void TransLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setFont(font());
+    const QFontMetrics metrics(font());
+    if (metrics.horizontalAdvance(text_) <= width() && !text_.contains(u'\n')) {
+        const int flags = static_cast<int>(align_) | Qt::AlignVCenter | Qt::TextSingleLine;
+        if (shadow_) {
+            painter.setPen(Qt::white);
+            painter.drawText(rect().translated(*shadow_), flags, text_);
+        }
+        painter.setPen(color_);
+        painter.drawText(rect(), flags, text_);
+        return;
+    }
+    // A caption too long for one line wraps. The CJK fonts' generous line
+    // spacing would push a second line out of labels sized for the
+    // Windows fonts, so lines follow each other one character height apart.
+    const int step = QFontInfo(font()).pixelSize() + 1;
+    QString text = text_;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(text, font());
+    QTextOption option(align_);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int lines = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width());
+        line.setPosition(QPointF(0, lines * step));
+        ++lines;
+    }
+    layout.endLayout();
+    const int block = (lines - 1) * step + metrics.height();
+    const QPointF origin(0, (height() - block) / 2.0);
+    if (shadow_) {
+        painter.setPen(Qt::white);
+        layout.draw(&painter, origin + QPointF(*shadow_));
+    }
+    painter.setPen(color_);
+    layout.draw(&painter, origin);
+}
+
+void TransLabel::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() == Qt::LeftButton && on_left_button_down) on_left_button_down();
+}
+
+void TransLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() == Qt::RightButton && on_right_button_up) on_right_button_up();
+}
+
+ShapeBox::ShapeBox(std::optional<QColor> fill, std::optional<QColor> border, QWidget* parent)
+    : QWidget(parent), fill_(fill), border_(border)
+{
+}
+
+void ShapeBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (fill_) painter.fillRect(rect(), *fill_);
+    if (border_) {
+        painter.setPen(*border_);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+LineControl::LineControl(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) {}
+
+void LineControl::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(color_);
+    if (width() >= height()) {
+        painter.drawLine(0, height() / 2, width() - 1, height() / 2);
+    } else {
+        painter.drawLine(width() / 2, 0, width() / 2, height() - 1);
+    }
+}
+
+// ---- edit boxes ---------------------------------------------------------------
+
+namespace {
+
+bool is_integer_char(QChar c) { return (c >= u'0' && c <= u'9') || c == u'-'; }
+
+// Typed text that an integer box refuses. Editing keys (Backspace, Delete,
+// arrows, Ctrl shortcuts) carry no printable text and always pass.
+bool refused_by_integer(const QKeyEvent* event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const QString text = event->text();
+    if (text.isEmpty()) return false;
+    for (QChar c : text) {
+        if (c.category() == QChar::Other_Control) return false;
+    }
+    for (QChar c : text) {
+        if (!is_integer_char(c)) return true;
+    }
+    return false;
+}
+
+QString integer_chars_only(const QString& text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (is_integer_char(c)) out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+qsizetype gbk_length_crlf(const QString& text)
+{
+    return gbk_length(text) + text.count(u'\n') - text.count(QStringLiteral("\r\n"));
+}
+
+QString fit_gbk(const QString& insert, qsizetype room)
+{
+    qsizetype used = 0;
+    qsizetype i = 0;
+    while (i < insert.size()) {
+        const qsizetype len = insert[i].isHighSurrogate() && i + 1 < insert.size() ? 2 : 1;
+        const QString ch = insert.mid(i, len);
+        const qsizetype bytes = ch == QStringLiteral("\n") ? 2 : gbk_length(ch);
+        if (used + bytes > room) break;
+        used += bytes;
+        i += len;
+    }
+    return insert.left(i);
+}
+
+bool counts_as_focus(Qt::FocusReason reason)
+{
+    switch (reason) {
+        case Qt::MouseFocusReason:
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+        case Qt::OtherFocusReason:
+            return true;
+        default:
+            return false;
+    }
+}
+
+EditLine::EditLine(QWidget* parent) : QLineEdit(parent)
+{
+    // textEdited (user edits only) comes before textChanged, so previous_
+    // still holds the text from before the edit when the limit looks at it.
+    connect(this, &QLineEdit::textChanged, this, [this] { previous_ = text(); });
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& edited) { limit_user_edit(edited); });
+}
+
+void EditLine::keyPressEvent(QKeyEvent* event)
+{
+    if (rules.integer && !isReadOnly() && refused_by_integer(event)) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void EditLine::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (rules.integer && !event->commitString().isEmpty()) {
+        QInputMethodEvent filtered(event->preeditString(), event->attributes());
+        filtered.setCommitString(integer_chars_only(event->commitString()), event->replacementStart(),
+                                 event->replacementLength());
+        QLineEdit::inputMethodEvent(&filtered);
+        return;
+    }
+    QLineEdit::inputMethodEvent(event);
+}
+
+void EditLine::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    if (on_focus && counts_as_focus(event->reason())) on_focus();
+}
+
+void EditLine::limit_user_edit(const QString& edited)
+{
+    if (limiting_ || rules.max_length <= 0) return;
+    const QString old = previous_;
+    const qsizetype now = gbk_length(edited);
+    // A text the program set may be longer than the limit; the user can
+    // still shorten it, only not lengthen it.
+    if (now <= rules.max_length || now <= gbk_length(old)) return;
+
+    // The edit replaced old[p, old.size()-s) by edited[p, edited.size()-s).
+    qsizetype p = 0;
+    while (p < old.size() && p < edited.size() && old[p] == edited[p]) ++p;
+    qsizetype s = 0;
+    while (s < old.size() - p && s < edited.size() - p &&
+           old[old.size() - 1 - s] == edited[edited.size() - 1 - s]) {
+        ++s;
+    }
+    if (p > 0 && edited[p - 1].isHighSurrogate()) --p;
+    if (s > 0 && edited[edited.size() - s].isLowSurrogate()) --s;
+    const QString head = edited.left(p);
+    const QString tail = edited.right(s);
+    const QString kept =
+        fit_gbk(edited.mid(p, edited.size() - p - s), rules.max_length - gbk_length(head + tail));
+
+    limiting_ = true;
+    setText(head + kept + tail);
+    setCursorPosition(static_cast<int>(p + kept.size()));
+    limiting_ = false;
+}
+
+EditText::EditText(QWidget* parent) : QPlainTextEdit(parent) {}
+
+QString EditText::text() const
+{
+    QString t = toPlainText();
+    t.replace(u'\n', QStringLiteral("\r\n"));
+    return t;
+}
+
+void EditText::set_text(const QString& text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    setPlainText(t);
+}
+
+QString EditText::fitting(const QString& insert) const
+{
+    if (rules.max_length <= 0) return insert;
+    const QString selected = textCursor().selection().toPlainText();
+    const qsizetype current = gbk_length_crlf(toPlainText());
+    const qsizetype room = rules.max_length - (current - gbk_length_crlf(selected));
+    QString kept = fit_gbk(insert, room);
+    // Never refuse less than what keeps the text from growing.
+    if (kept.size() < insert.size() && gbk_length_crlf(insert) <= gbk_length_crlf(selected)) kept = insert;
+    return kept;
+}
+
+void EditText::keyPressEvent(QKeyEvent* event)
+{
+    if (!isReadOnly()) {
+        if (rules.integer && refused_by_integer(event)) {
+            event->accept();
+            return;
+        }
+        QString typed;
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            typed = QStringLiteral("\n");
+        } else if (!event->text().isEmpty() && event->text()[0].category() != QChar::Other_Control &&
+                   !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            typed = event->text();
+        }
+        if (!typed.isEmpty() && fitting(typed) != typed) {
+            event->accept();
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void EditText::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty() && (rules.integer || rules.max_length > 0)) {
+        QString commit = event->commitString();
+        if (rules.integer) commit = integer_chars_only(commit);
+        commit = fitting(commit);
+        QInputMethodEvent filtered(event->preeditString(), event->attributes());
+        filtered.setCommitString(commit, event->replacementStart(), event->replacementLength());
+        QPlainTextEdit::inputMethodEvent(&filtered);
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void EditText::insertFromMimeData(const QMimeData* source)
+{
+    if (rules.max_length <= 0 || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QString text = source->text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMimeData limited;
+    limited.setText(fitting(text));
+    QPlainTextEdit::insertFromMimeData(&limited);
+}
+
+void EditText::focusInEvent(QFocusEvent* event)
+{
+    QPlainTextEdit::focusInEvent(event);
+    if (on_focus && counts_as_focus(event->reason())) on_focus();
+}
+
+// ---- building -------------------------------------------------------------------
+
+namespace {
+
+// Check and radio boxes answer a click anywhere on the control, not only on
+// the mark and the caption's ink.
+template <typename Base>
+class WholeAreaButton : public Base {
+public:
+    using Base::Base;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
+// A control's event as a callable that is safe to keep in a widget: it does
+// nothing once the window is gone.
+std::function<void()> binding(FormWindow* window, const ControlDesc& desc, const char* event)
+{
+    QPointer<FormWindow> guard(window);
+    const QString handler = desc.events.value(QLatin1String(event));
+    if (handler.isEmpty()) return {};
+    return [guard, handler] {
+        if (guard) run_handler(guard, handler);
+    };
+}
+
+// Focus handlers may wait while events go on (the ciphertext tool waits a
+// second); running them from the loop instead of inside Qt's focus change
+// keeps that change from being re-entered.
+std::function<void()> posted(std::function<void()> fn)
+{
+    if (!fn) return {};
+    return [fn] { QMetaObject::invokeMethod(qApp, fn, Qt::QueuedConnection); };
+}
+
+void set_text_color(QWidget* widget, QPalette::ColorRole role, const std::optional<QColor>& color)
+{
+    if (!color) return;
+    QPalette pal = widget->palette();
+    pal.setColor(role, *color);
+    widget->setPalette(pal);
+}
+
+QWidget* make_edit(FormWindow* window, Control& control, const ControlDesc& d)
+{
+    QWidget* widget = nullptr;
+    if (d.multiline) {
+        auto* edit = new EditText(window->client());
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        edit->setTabChangesFocus(true);
+        edit->set_text(d.text);
+        edit->rules.max_length = d.max_length;
+        edit->on_focus = posted(binding(window, d, "on_focus"));
+        widget = edit;
+    } else {
+        auto* edit = new EditLine(window->client());
+        edit->setText(d.text);
+        edit->rules.max_length = d.max_length;
+        edit->on_focus = posted(binding(window, d, "on_focus"));
+        widget = edit;
+    }
+    control.widget = widget;
+    apply_edit_mode(control, d.mode);
+    set_text_color(widget, QPalette::Text, d.color);
+    return widget;
+}
+
+QWidget* make_list_view(FormWindow* window, const ControlDesc& d)
+{
+    auto* table = new QTableWidget(0, static_cast<int>(d.columns.size()), window->client());
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setSelectionBehavior(d.full_row_select ? QAbstractItemView::SelectRows
+                                                  : QAbstractItemView::SelectItems);
+    table->setShowGrid(d.grid_lines);
+    table->setSortingEnabled(false);
+    table->setWordWrap(false);
+    table->horizontalHeader()->setSectionsMovable(d.drag_columns);
+    table->horizontalHeader()->setStretchLastSection(false);
+    table->horizontalHeader()->setHighlightSections(false);
+    for (int i = 0; i < d.columns.size(); ++i) {
+        auto* header = new QTableWidgetItem(d.columns[i].title);
+        header->setTextAlignment(d.columns[i].align | Qt::AlignVCenter);
+        table->setHorizontalHeaderItem(i, header);
+        table->setColumnWidth(i, d.columns[i].width);
+    }
+    return table;
+}
+
+}  // namespace
+
+void apply_edit_mode(Control& control, EditMode mode)
+{
+    control.mode = mode;
+    if (auto* line = qobject_cast<QLineEdit*>(control.widget.data())) {
+        line->setReadOnly(mode == EditMode::ReadOnly);
+        line->setEchoMode(mode == EditMode::Password ? QLineEdit::Password : QLineEdit::Normal);
+        static_cast<EditLine*>(line)->rules.integer = mode == EditMode::Integer;
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(control.widget.data())) {
+        text->setReadOnly(mode == EditMode::ReadOnly);
+        static_cast<EditText*>(text)->rules.integer = mode == EditMode::Integer;
+    }
+}
+
+void build_control(FormWindow* window, const ControlDesc& d)
+{
+    Control& c = window->add_control(d.name);
+    c.type = d.type;
+    c.desc = &d;
+    QWidget* parent = window->client();
+    QWidget* widget = nullptr;
+    bool focusable = true;
+
+    switch (d.type) {
+        case ControlType::TransLabel: {
+            auto* label = new TransLabel(parent);
+            label->set_text(d.text);
+            label->set_alignment(d.align);
+            if (d.color) label->set_color(*d.color);
+            label->set_shadow(d.shadow);
+            if (d.hand_cursor) label->setCursor(Qt::PointingHandCursor);
+            label->on_left_button_down = binding(window, d, "on_left_button_down");
+            label->on_right_button_up = binding(window, d, "on_right_button_up");
+            widget = label;
+            focusable = false;
+            break;
+        }
+        case ControlType::EditBox:
+            widget = make_edit(window, c, d);
+            break;
+        case ControlType::Button: {
+            auto* button = new QPushButton(d.text, parent);
+            button->setAutoDefault(false);
+            button->setDefault(d.is_default);
+            if (auto fn = binding(window, d, "on_click"))
+                QObject::connect(button, &QPushButton::clicked, button, fn);
+            set_text_color(button, QPalette::ButtonText, d.color);
+            widget = button;
+            break;
+        }
+        case ControlType::CheckBox: {
+            auto* box = new WholeAreaButton<QCheckBox>(d.text, parent);
+            box->setChecked(d.checked);
+            if (auto fn = binding(window, d, "on_click")) QObject::connect(box, &QCheckBox::clicked, box, fn);
+            set_text_color(box, QPalette::WindowText, d.color);
+            widget = box;
+            break;
+        }
+        case ControlType::RadioBox: {
+            auto* radio = new WholeAreaButton<QRadioButton>(d.text, parent);
+            window->radio_group()->addButton(radio);
+            radio->setChecked(d.checked);
+            if (auto fn = binding(window, d, "on_click"))
+                QObject::connect(radio, &QRadioButton::clicked, radio, fn);
+            set_text_color(radio, QPalette::WindowText, d.color);
+            widget = radio;
+            break;
+        }
+        case ControlType::ComboBox: {
+            auto* combo = new QComboBox(parent);
+            combo->setEditable(false);
+            combo->addItems(d.items);
+            combo->setCurrentIndex(d.current);
+            if (auto fn = binding(window, d, "on_selection_changed")) {
+                QObject::connect(combo, &QComboBox::currentIndexChanged, combo, fn);
+            }
+            set_text_color(combo, QPalette::Text, d.color);
+            widget = combo;
+            break;
+        }
+        case ControlType::ListBox: {
+            auto* list = new QListWidget(parent);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setSortingEnabled(false);
+            list->addItems(d.items);
+            if (auto fn = binding(window, d, "on_selection_changed")) {
+                QObject::connect(list, &QListWidget::itemSelectionChanged, list, fn);
+            }
+            set_text_color(list, QPalette::Text, d.color);
+            widget = list;
+            break;
+        }
+        case ControlType::ListView:
+            widget = make_list_view(window, d);
+            set_text_color(widget, QPalette::Text, d.color);
+            break;
+        case ControlType::ShapeBox:
+            widget = new ShapeBox(d.fill, d.border, parent);
+            focusable = false;
+            break;
+        case ControlType::Line:
+            widget = new LineControl(d.color.value_or(Qt::black), parent);
+            focusable = false;
+            break;
+        case ControlType::Timer: {
+            auto* timer = new QTimer(window);
+            if (auto fn = binding(window, d, "on_tick")) QObject::connect(timer, &QTimer::timeout, timer, fn);
+            if (d.interval > 0) timer->start(d.interval);
+            c.timer = timer;
+            break;
+        }
+        case ControlType::TrayIcon:
+            build_tray_icon(window, c, d);
+            break;
+        case ControlType::DBConnection:
+            c.connection = std::make_unique<db::Connection>();
+            break;
+        case ControlType::RecordSet:
+            c.recordset = std::make_unique<db::RecordSet>();
+            break;
+    }
+    if (!widget) return;
+
+    c.widget = widget;
+    if (d.font) widget->setFont(description_font(*d.font));
+    if (auto* table = qobject_cast<QTableWidget*>(widget)) {
+        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    }
+    if (d.type == ControlType::ComboBox) {
+        // A drop-down's described height includes its open list.
+        const int closed = widget->sizeHint().height();
+        QRect r = d.rect;
+        if (r.height() > 2 * closed) r.setHeight(closed);
+        widget->setGeometry(r);
+    } else {
+        widget->setGeometry(d.rect);
+    }
+    // Without a tab stop a control still takes the focus when clicked.
+    widget->setFocusPolicy(!focusable ? Qt::NoFocus : d.tab_stop ? Qt::StrongFocus : Qt::ClickFocus);
+    widget->setEnabled(!d.disabled);
+    widget->setVisible(d.visible);
+}
+
+}  // namespace ui::detail

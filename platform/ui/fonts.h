@@ -1,0 +1,27 @@
+// Font faces of the descriptions are Windows faces; they are drawn with the
+// installed CJK fonts of the same style, always in their Simplified Chinese
+// variants so no caption comes out in Japanese glyph forms.
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+#include "platform/ui/description.h"
+
+namespace ui::detail {
+
+inline constexpr const char* kSansFamily = "Noto Sans CJK SC";
+inline constexpr const char* kSerifFamily = "Noto Serif CJK SC";
+inline constexpr const char* kKaiFamily = "AR PL UKai CN";
+// Character height of text in controls whose description sets no font.
+inline constexpr int kDefaultPixelSize = 12;
+
+// The installed family that draws a description face.
+QString family_for_face(const QString& face);
+QFont description_font(const FontDesc& desc);
+QFont default_font();
+// Registers the faces the descriptions use as substitutions, for text that
+// names a face directly.
+void install_font_substitutions();
+
+}  // namespace ui::detail
