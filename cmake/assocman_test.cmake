@@ -1,13 +1,20 @@
-# assocman_add_test(name SOURCES ... LIBS ...)
+# assocman_add_test(name [X11] SOURCES ... LIBS ... [PROPERTIES ...])
 # One GoogleTest executable per folder; every case becomes its own CTest test.
+# Tests run headless on Qt's offscreen platform; X11 tests need the real X
+# server that scripts/test.sh starts (with a tray host), skip themselves
+# without DISPLAY, and run one at a time since they share that display.
 function(assocman_add_test name)
   if(NOT ASSOCMAN_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "X11" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASSOCMAN_TEST=1" ${T_PROPERTIES})
+  if(T_X11)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=xcb LABELS x11 RUN_SERIAL TRUE ${T_PROPERTIES})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen ${T_PROPERTIES})
+  endif()
 endfunction()

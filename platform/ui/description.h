@@ -107,7 +107,7 @@ struct WindowDesc {
     QString origin;  // file the description came from, for messages
     QString name;
     QString title;
-    QSize size;
+    QSize size;  // the whole window: frame, caption and menu bar included
     bool minimize_box = false;
     bool esc_closes = false;
     bool taskbar = true;
@@ -119,6 +119,12 @@ struct WindowDesc {
 
     // Every handler name the description binds, for the stub mode of tests.
     QStringList handler_names() const;
+
+    // The client area the controls are placed in: the window size less a
+    // classic frame (3 px a side), caption (26 px) and, with menus, the menu
+    // bar (19 px). Our own frame and menu bar are drawn around it, so the
+    // controls keep the positions the description gives them.
+    QSize client_size() const;
 };
 
 using WindowDescPtr = std::shared_ptr<const WindowDesc>;

@@ -1,4 +1,6 @@
 #include <QDirIterator>
+
+#include <algorithm>
 #include <QFile>
 #include <QHash>
 #include <QJsonArray>
@@ -501,6 +503,13 @@ std::optional<WindowDesc> Parser::parse(const QJsonObject& root)
 }
 
 }  // namespace
+
+QSize WindowDesc::client_size() const
+{
+    constexpr int kBorder = 3, kCaption = 26, kMenuBar = 19;
+    const int menu = menus.isEmpty() ? 0 : kMenuBar;
+    return QSize(std::max(1, size.width() - 2 * kBorder), std::max(1, size.height() - kCaption - 2 * kBorder - menu));
+}
 
 QStringList WindowDesc::handler_names() const
 {

@@ -64,8 +64,9 @@ FormWindow::FormWindow(WindowDescPtr desc, FormWindow* owner, bool modal)
     if (!desc_->icon.isNull()) setWindowIcon(QIcon(QPixmap::fromImage(desc_->icon)));
     if (modal) setWindowModality(Qt::ApplicationModal);
     client_ = new ClientArea(desc_->background, this);
-    client_->setGeometry(0, 0, desc_->size.width(), desc_->size.height());
-    setFixedSize(desc_->size);
+    const QSize client = desc_->client_size();
+    client_->setGeometry(0, 0, client.width(), client.height());
+    setFixedSize(client);
 }
 
 FormWindow::~FormWindow() { forget_window(this); }
@@ -144,9 +145,10 @@ void FormWindow::build_menus()
         connect(shortcut, &QShortcut::activated, this, [this, key] { run_shortcut(key); });
     }
     const int bar = menu_bar_->sizeHint().height();
-    menu_bar_->setGeometry(0, 0, desc_->size.width(), bar);
+    const QSize client = desc_->client_size();
+    menu_bar_->setGeometry(0, 0, client.width(), bar);
     client_->move(0, bar);
-    setFixedSize(desc_->size.width(), desc_->size.height() + bar);
+    setFixedSize(client.width(), client.height() + bar);
 }
 
 void FormWindow::run_shortcut(const QKeySequence& key)

@@ -153,10 +153,13 @@ TEST_F(UiDescriptions, AFullDescriptionLoadsAndItsWindowOpens)
     EXPECT_NE(connection(QStringLiteral("full"), QStringLiteral("连接")), nullptr);
     EXPECT_NE(recordset(QStringLiteral("full"), QStringLiteral("记录")), nullptr);
     EXPECT_EQ(text(QStringLiteral("full"), QStringLiteral("托盘")), QStringLiteral("提示"));
-    // The described size is the client area; a menu bar comes on top.
+    // The described size is the whole classic window: the controls get it
+    // less frame, caption and menu bar, and our own menu bar sits on top.
     QWidget* w = window_widget(QStringLiteral("full"));
-    EXPECT_EQ(w->width(), 300);
-    EXPECT_GT(w->height(), 200);
+    EXPECT_EQ(w->width(), 300 - 6);
+    QWidget* client = control_widget(QStringLiteral("full"), QStringLiteral("标签"))->parentWidget();
+    EXPECT_EQ(client->height(), 200 - 32 - 19);
+    EXPECT_GT(w->height(), client->height());
 }
 
 TEST_F(UiDescriptions, AWindowIsDescribedOnlyOnce)
