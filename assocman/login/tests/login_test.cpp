@@ -108,16 +108,13 @@ protected:
         db::RecordSet rs;
         db::recordset_set_connection(rs, c);
         for (const Admin& a : admins) {
-            std::vector<db::Param> params;
-            if (a.name)
-                params.push_back(*a.name);
-            else
-                params.push_back(std::monostate{});
-            params.push_back(a.pass_digest);
-            params.push_back(static_cast<long long>(a.disabled));
-            ASSERT_TRUE(db::recordset_open(
-                rs, "insert into adminuser (adminname, adminpass, quanxian, disabled) values (?, ?, '超级管理员', ?)",
-                1, params));
+            // A NULL name goes in as SQL NULL; the flag is a digit of our own.
+            const std::string sql = std::string("insert into adminuser (adminname, adminpass, quanxian, disabled) ") +
+                                    (a.name ? "values (?, ?, '超级管理员', " : "values (NULL, ?, '超级管理员', ") +
+                                    (a.disabled ? "1)" : "0)");
+            const std::vector<db::Param> params =
+                a.name ? std::vector<db::Param>{*a.name, a.pass_digest} : std::vector<db::Param>{a.pass_digest};
+            ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params));
         }
         db::db_close(c);
     }

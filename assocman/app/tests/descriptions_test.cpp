@@ -1,0 +1,25 @@
+// Every window description the program carries loads against the handlers
+// the program really registers: a renamed handler or a typo in a
+// description fails here rather than at start-up.
+#include "assocman/app/program.h"
+#include "platform/ui/runtime.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ProgramDescriptions, AllLoadWithTheProgramsOwnHandlers)
+{
+    static int argc = 1;
+    static char arg0[] = "app_tests";
+    static char* argv[] = {arg0, nullptr};
+    ui::start_runtime(argc, argv);
+    ui::reset_for_tests();
+    app::register_all_handlers();
+
+    QString error;
+    ASSERT_TRUE(ui::load_descriptions(":/forms", &error)) << error.toStdString();
+    for (const char* window : {"login", "workspace"}) EXPECT_TRUE(ui::has_description(window)) << window;
+}
+
+}  // namespace
