@@ -40,10 +40,16 @@ seed fuzz_decodebin 'Rv7KqWzM' 'jQ==' 'jRE=' 'jQ==EY2i' 'Ov6IQE76XR4='
 for target in "${targets[@]}"; do
   echo "== $target for ${seconds}s"
   mkdir -p "$work/$target-artifacts"
-  "$build/assocman/shared/fuzz/$target" \
+  # The progress lines go to a log; only a finding prints it.
+  if ! "$build/assocman/shared/fuzz/$target" \
     -max_total_time="$seconds" \
     -print_final_stats=1 \
     -artifact_prefix="$work/$target-artifacts/" \
-    "$work/$target-corpus"
+    "$work/$target-corpus" >"$work/$target.log" 2>&1; then
+    tail -n 60 "$work/$target.log"
+    echo "$target: finding, input kept in $work/$target-artifacts/"
+    exit 1
+  fi
+  grep -E '^stat::number_of_executed_units' "$work/$target.log" || true
 done
 echo "no findings"

@@ -40,7 +40,8 @@ void start_runtime(int& argc, char** argv)
 {
     static bool styled = false;
     if (!QApplication::instance()) {
-        // Lives until the process ends; the program ends through _Exit.
+        // Owned by the program: its entry deletes it after the loop (exit_program
+        // ends the process without that).
         new QApplication(argc, argv);
     }
     // Windows come and go under the runtime's own rules.
