@@ -16,7 +16,7 @@ namespace app {
 void register_all_handlers()
 {
     login::register_login_handlers();
-    register_workspace_handlers();
+    workspace::register_workspace_handlers();
 }
 
 int run_program(int& argc, char** argv)

@@ -99,11 +99,9 @@ void on_credit_pressed()
 }
 
 }  // namespace
-}  // namespace workspace
 
 void register_workspace_handlers()
 {
-    using namespace workspace;
     ui::register_handler(QStringLiteral("workspace.on_created"), on_created);
     ui::register_handler(QStringLiteral("workspace.on_moved"), on_moved);
     ui::register_handler(QStringLiteral("workspace.on_tray_double_click"), on_tray_double_click);
@@ -114,3 +112,5 @@ void register_workspace_handlers()
                              [window] { ui::load_window(window, kWindow); });
     }
 }
+
+}  // namespace workspace

@@ -6,7 +6,7 @@ namespace workspace {
 // The address that the credit line opens in the browser.
 inline constexpr const char* kMakerPage = "https://morvain.example.org/";
 
-}  // namespace workspace
-
 // Registers every "workspace.*" handler that workspace.json binds.
 void register_workspace_handlers();
+
+}  // namespace workspace

@@ -56,7 +56,7 @@ protected:
         ui::reset_for_tests();
         ui::presenter::set_scripted(true);
         ui::presenter::clear();
-        register_workspace_handlers();
+        workspace::register_workspace_handlers();
 
         QFile form(QStringLiteral(":/forms/workspace.json"));
         ASSERT_TRUE(form.open(QIODevice::ReadOnly));
