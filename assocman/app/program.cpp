@@ -1,7 +1,14 @@
 #include "assocman/app/program.h"
 
+#include "assocman/admin/admin.h"
 #include "assocman/login/login.h"
+#include "assocman/lookup/lookup.h"
+#include "assocman/members/members.h"
+#include "assocman/notes/notes.h"
+#include "assocman/randompick/randompick.h"
+#include "assocman/rollcall/rollcall.h"
 #include "assocman/state/state.h"
+#include "assocman/whiteboard/whiteboard.h"
 #include "assocman/workspace/workspace.h"
 #include "platform/ui/runtime.h"
 
@@ -17,6 +24,13 @@ void register_all_handlers()
 {
     login::register_login_handlers();
     workspace::register_workspace_handlers();
+    rollcall::register_rollcall_handlers();
+    members::register_members_handlers();
+    lookup::register_lookup_handlers();
+    randompick::register_randompick_handlers();
+    notes::register_notes_handlers();
+    whiteboard::register_whiteboard_handlers();
+    admin::register_admin_handlers();
 }
 
 int run_program(int& argc, char** argv)

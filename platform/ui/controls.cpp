@@ -42,20 +42,32 @@ void TransLabel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setFont(font());
     const QFontMetrics metrics(font());
-    if (metrics.horizontalAdvance(text_) <= width() && !text_.contains(u'\n')) {
+    // Lines follow each other one character height apart: the CJK fonts'
+    // generous line spacing would push a second line out of labels sized
+    // for the classic fonts.
+    const int step = QFontInfo(font()).pixelSize() + 1;
+    const int advance = metrics.horizontalAdvance(text_);
+    const bool one_line_box = height() < 2 * step;
+    if ((advance <= width() || one_line_box) && !text_.contains(u'\n')) {
+        // A caption a little wider than a one-line box (our fonts run wider
+        // than the ones the boxes were sized for) is narrowed to fit rather
+        // than cut off or wrapped out of sight.
+        QRectF box = rect();
+        if (advance > width() && width() > 0) {
+            const qreal squeeze = static_cast<qreal>(width()) / advance;
+            painter.scale(squeeze, 1.0);
+            box.setWidth(advance);
+        }
         const int flags = static_cast<int>(align_) | Qt::AlignVCenter | Qt::TextSingleLine;
         if (shadow_) {
             painter.setPen(Qt::white);
-            painter.drawText(rect().translated(*shadow_), flags, text_);
+            painter.drawText(box.translated(*shadow_), flags, text_);
         }
         painter.setPen(color_);
-        painter.drawText(rect(), flags, text_);
+        painter.drawText(box, flags, text_);
         return;
     }
-    // A caption too long for one line wraps. The CJK fonts' generous line
-    // spacing would push a second line out of labels sized for the
-    // Windows fonts, so lines follow each other one character height apart.
-    const int step = QFontInfo(font()).pixelSize() + 1;
+    // A caption too long for one line wraps in a box tall enough for more.
     QString text = text_;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\n', QChar::LineSeparator);

@@ -19,7 +19,10 @@ TEST(ProgramDescriptions, AllLoadWithTheProgramsOwnHandlers)
 
     QString error;
     ASSERT_TRUE(ui::load_descriptions(":/forms", &error)) << error.toStdString();
-    for (const char* window : {"login", "workspace"}) EXPECT_TRUE(ui::has_description(window)) << window;
+    for (const char* window : {"login", "workspace", "rollcall", "member_add", "member_list", "member_lookup",
+                               "random_pick", "notes", "whiteboard_editor", "about", "help", "password_change",
+                               "new_admin"})
+        EXPECT_TRUE(ui::has_description(window)) << window;
 }
 
 }  // namespace

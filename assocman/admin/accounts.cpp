@@ -1,0 +1,38 @@
+#include "assocman/admin/accounts.h"
+
+#include "assocman/shared/digest.h"
+#include "assocman/shared/wipe.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/runtime.h"
+
+namespace admin {
+
+void connect_window_database(const QString& window, const QString& connection_unit)
+{
+    db::Connection* connection = ui::connection(window, connection_unit);
+    if (!connection) return;
+    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
+    std::string key = app::state().database_password.toStdString();
+    db::db_connect_access(*connection, file, key);
+    assoc::secure_wipe(key);
+}
+
+void open_admin_table(const QString& window, const QString& connection_unit, const QString& recordset_unit)
+{
+    db::Connection* connection = ui::connection(window, connection_unit);
+    db::RecordSet* records = ui::recordset(window, recordset_unit);
+    if (!connection || !records) return;
+    db::recordset_set_connection(*records, *connection);
+    db::recordset_open(*records, kAdminTable, db::kTable);
+}
+
+std::string digest_of(const QString& password)
+{
+    std::string bytes = password.toStdString();
+    std::string digest = assoc::password_digest(bytes);
+    assoc::secure_wipe(bytes);
+    return digest;
+}
+
+}  // namespace admin

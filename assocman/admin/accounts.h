@@ -1,0 +1,32 @@
+// What the two account windows share: their own connection to the
+// association's database, their record set on `adminuser`, and the digest of
+// a typed password.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace admin {
+
+inline constexpr const char* kAdminTable = "adminuser";
+inline constexpr const char* kSuperAdmin = "超级管理员";
+inline constexpr const char* kOrdinaryAdmin = "普通管理员";
+
+// Connects the window's connection unit to usertext/causercount.mdb with the
+// deciphered database password. Like every feature window, the outcome is
+// left to the record set, whose opening reports a failed connection.
+void connect_window_database(const QString& window, const QString& connection_unit);
+
+// Binds the window's record set to its connection and opens it on
+// `adminuser` by name. Also used to drop writes that could not be saved, so
+// the next click starts from what the file really holds.
+void open_admin_table(const QString& window, const QString& connection_unit, const QString& recordset_unit);
+
+// The stored form of a typed password; the temporary copy of the password is
+// wiped.
+std::string digest_of(const QString& password);
+
+void register_password_change_handlers();
+void register_new_admin_handlers();
+
+}  // namespace admin

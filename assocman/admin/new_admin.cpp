@@ -1,0 +1,122 @@
+// A super administrator creates a further administrator account. This is the
+// only place in the program that reads or writes the rights `quanxian`.
+#include <string>
+
+#include "assocman/admin/accounts.h"
+#include "assocman/admin/admin.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+namespace admin {
+namespace {
+
+const QString kWindow = kNewAdminWindow;
+const QString kName = "编辑框账号";
+const QString kPassword = "编辑框密码";
+const QString kConfirm = "编辑框密码确认";
+const QString kSuper = "选择框权限设置";
+const QString kConnection = "数据库连接新建账号";
+const QString kRecordSet = "记录集新建账号";
+
+// True when some row carries `name` with any rights but super administrator.
+// A name that no row carries is not refused: the rights are only known for
+// accounts that are still there.
+bool lacks_rights(db::RecordSet& records, const std::string& name)
+{
+    db::recordset_move_first(records);
+    const int rows = db::record_count(records);
+    for (int row = 0; row < rows; ++row) {
+        std::string adminname;
+        db::recordset_read_text(records, "adminname", adminname);
+        if (adminname == name) {
+            std::string rights;
+            db::recordset_read_text(records, "quanxian", rights);
+            if (rights != kSuperAdmin) return true;
+        }
+        db::recordset_move_next(records);
+    }
+    return false;
+}
+
+bool name_taken(db::RecordSet& records, const std::string& name)
+{
+    db::recordset_move_first(records);
+    const int rows = db::record_count(records);
+    for (int row = 0; row < rows; ++row) {
+        std::string adminname;
+        db::recordset_read_text(records, "adminname", adminname);
+        if (adminname == name) return true;
+        db::recordset_move_next(records);
+    }
+    return false;
+}
+
+void on_created()
+{
+    ui::apply_xp_style(2);
+    const std::string admin = app::state().workspace_admin.toStdString();
+    connect_window_database(kWindow, kConnection);
+    ui::set_caption(kWindow, app::state().association_name + "-新建管理员");
+    open_admin_table(kWindow, kConnection, kRecordSet);
+
+    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    if (records && lacks_rights(*records, admin)) {
+        ui::show_tip("您的权限不足！暂时无法新建账号！", false);
+        ui::destroy_window_or_unit(kWindow);
+    }
+}
+
+void on_create()
+{
+    if (ui::text(kWindow, kName).isEmpty() || ui::text(kWindow, kPassword).isEmpty() ||
+        ui::text(kWindow, kConfirm).isEmpty()) {
+        ui::show_tip("含有未填写的项，请补充完整！", false);
+        ui::set_focus(kWindow, kName);
+        return;
+    }
+    if (ui::text(kWindow, kPassword) != ui::text(kWindow, kConfirm)) {
+        ui::show_tip("两次输入的密码不一致！请重新输入！", false);
+        ui::set_text(kWindow, kPassword, "");
+        ui::set_text(kWindow, kConfirm, "");
+        ui::set_focus(kWindow, kName);
+        return;
+    }
+
+    const QString name = ui::text(kWindow, kName);
+    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    if (records && name_taken(*records, name.toStdString())) {
+        ui::show_tip("该用户名已存在，请更换用户名！", false);
+        ui::set_text(kWindow, kName, "");
+        return;
+    }
+
+    // Saying the account exists when the row was never stored (database gone,
+    // write refused) would send the new administrator to a login that fails.
+    const bool saved =
+        records && db::recordset_add_new(*records) &&
+        db::recordset_write_text(*records, "adminname", name.toStdString()) &&
+        db::recordset_write_text(*records, "adminpass", digest_of(ui::text(kWindow, kPassword))) &&
+        db::recordset_write_text(*records, "quanxian",
+                                 ui::is_checked(kWindow, kSuper) ? kSuperAdmin : kOrdinaryAdmin) &&
+        db::recordset_update(*records);
+    if (!saved) {
+        // Drops the half-made row, so the next click starts from the file.
+        if (records && db::record_count(*records) >= 0) open_admin_table(kWindow, kConnection, kRecordSet);
+        ui::show_tip("新建账号失败！账号未能保存，请稍后重试！", false);
+        return;
+    }
+    ui::show_tip("恭喜您添加用户" + name + "成功！", false);
+    ui::destroy_window_or_unit(kWindow);
+}
+
+}  // namespace
+
+void register_new_admin_handlers()
+{
+    ui::register_handler("new_admin.on_created", on_created);
+    ui::register_handler("new_admin.on_create", on_create);
+}
+
+}  // namespace admin

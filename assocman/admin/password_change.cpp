@@ -1,0 +1,96 @@
+// The logged-in administrator replaces their own password after proving the
+// old one. Only `adminpass` is touched: name, rights and lock stay as they are.
+#include <string>
+
+#include "assocman/admin/accounts.h"
+#include "assocman/admin/admin.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+namespace admin {
+namespace {
+
+const QString kWindow = kPasswordChangeWindow;
+const QString kOld = "编辑框旧密码";
+const QString kNew = "编辑框新密码";
+const QString kAgain = "编辑框再次输入";
+const QString kCurrentUser = "透明标签当前用户名";
+const QString kConnection = "数据库连接管理员设置";
+const QString kRecordSet = "记录集管理员设置";
+
+void on_created()
+{
+    ui::apply_xp_style(2);
+    ui::set_text(kWindow, kCurrentUser, app::state().workspace_admin);
+    connect_window_database(kWindow, kConnection);
+    open_admin_table(kWindow, kConnection, kRecordSet);
+    ui::set_caption(kWindow, app::state().association_name + "--管理员密码修改");
+}
+
+// Leaves the record set on the first row that carries the administrator's
+// name and the old password's digest; false when no row does.
+bool find_account(db::RecordSet& records, const std::string& name, const std::string& old_digest)
+{
+    db::recordset_move_first(records);
+    const int rows = db::record_count(records);
+    for (int row = 0; row < rows; ++row) {
+        std::string adminname;
+        db::recordset_read_text(records, "adminname", adminname);
+        if (adminname == name) {
+            std::string adminpass;
+            db::recordset_read_text(records, "adminpass", adminpass);
+            if (adminpass == old_digest) return true;
+        }
+        db::recordset_move_next(records);
+    }
+    return false;
+}
+
+void on_change()
+{
+    if (ui::text(kWindow, kOld).isEmpty() || ui::text(kWindow, kNew).isEmpty() ||
+        ui::text(kWindow, kAgain).isEmpty()) {
+        ui::show_tip("含有未填写的项，请补充完整！", false);
+        ui::set_focus(kWindow, kOld);
+        return;
+    }
+    if (ui::text(kWindow, kNew) != ui::text(kWindow, kAgain)) {
+        ui::show_tip("两次输入的密码不一致！", false);
+        ui::set_focus(kWindow, kOld);
+        return;
+    }
+
+    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    if (!records || !find_account(*records, ui::text(kWindow, kCurrentUser).toStdString(),
+                                  digest_of(ui::text(kWindow, kOld)))) {
+        ui::show_tip("旧密码输入错误,请重新设定！", false);
+        ui::set_text(kWindow, kOld, "");
+        return;
+    }
+
+    // The set is a snapshot taken when the window opened; the row may have
+    // gone since. Telling the user the password changed when nothing was
+    // stored would lock them out at the next start with a password they
+    // think is old.
+    const bool saved = db::recordset_write_text(*records, "adminpass", digest_of(ui::text(kWindow, kNew))) &&
+                       db::recordset_update(*records);
+    if (!saved) {
+        open_admin_table(kWindow, kConnection, kRecordSet);
+        ui::show_tip("密码修改失败！新密码未能保存，请稍后重试！", false);
+        return;
+    }
+    ui::show_tip("恭喜您密码修改成功，重新启动程序后生效！", false);
+    ui::destroy_window_or_unit(kWindow);
+}
+
+}  // namespace
+
+void register_password_change_handlers()
+{
+    ui::register_handler("password_change.on_created", on_created);
+    ui::register_handler("password_change.on_change", on_change);
+}
+
+}  // namespace admin

@@ -1,0 +1,167 @@
+#include "assocman/lookup/lookup.h"
+
+#include <string>
+
+#include "assocman/shared/wipe.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+namespace lookup {
+namespace {
+
+const QString kCriterion = "编辑框姓名找人";
+const QString kName = "编辑框姓名";
+const QString kPhone = "编辑框手机号";
+const QString kClass = "编辑框系别";
+const QString kNumber = "编辑框学号";
+const QString kRemarks = "编辑框备注";
+const QString kSave = "按钮保存数据";
+const QString kConnection = "数据库连接会员查询";
+const QString kRecordSet = "记录集会员查询";
+
+// Lives as long as one opening of the window; the creation clears it, so a
+// member found in an earlier opening never unlocks the boxes.
+struct Found {
+    bool member_found = false;
+    // Kept at the width the database gives: a narrower copy could name
+    // another row when the save looks the member up again.
+    long long member_id = 0;
+};
+Found found;
+
+db::RecordSet* records() { return ui::recordset(kWindow, kRecordSet); }
+
+// Opening the table may show the engine's error box, during which the window
+// can go away; callers fetch the set again afterwards rather than keep it.
+bool open_members()
+{
+    db::RecordSet* set = records();
+    return set && db::recordset_open(*set, "causer", db::kTable);
+}
+
+QString read_text(db::RecordSet& set, const char* field)
+{
+    std::string value;
+    db::recordset_read_text(set, field, value);
+    return QString::fromStdString(value);
+}
+
+void on_created()
+{
+    found = Found{};
+    ui::apply_xp_style(2);
+    ui::set_focus(kWindow, kCriterion);
+
+    db::Connection* connection = ui::connection(kWindow, kConnection);
+    db::RecordSet* set = records();
+    if (!connection || !set) return;
+
+    auto& s = app::state();
+    std::string key = s.database_password.toStdString();
+    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
+    const bool connected = db::db_connect_access(*connection, file, key);
+    assoc::secure_wipe(key);
+    if (!connected) {
+        ui::show_tip("数据库连接失败！程序无法正常使用！", false);
+        return;
+    }
+    db::recordset_set_connection(*set, *connection);
+    ui::set_caption(kWindow, s.association_name + "-会员资料库");
+}
+
+void on_lookup()
+{
+    open_members();
+
+    const QString criterion = ui::text(kWindow, kCriterion);
+    if (criterion.isEmpty()) {
+        ui::show_tip("查找条件不能为空！", false);
+        ui::set_focus(kWindow, kCriterion);
+        return;
+    }
+
+    // Names compare as stored: case and blanks count, nothing is trimmed.
+    const std::string wanted = criterion.toStdString();
+    db::RecordSet* set = records();
+    const int rows = set ? db::record_count(*set) : 0;
+    for (int row = 0; row < rows; ++row) {
+        std::string name;
+        db::recordset_read_text(*set, "name", name);
+        if (name == wanted) {
+            long long id = 0;
+            db::recordset_read_integer(*set, "id", id);
+            found.member_id = id;
+            ui::set_text(kWindow, kName, QString::fromStdString(name));
+            ui::set_text(kWindow, kNumber, read_text(*set, "xuehao"));
+            ui::set_text(kWindow, kClass, read_text(*set, "class"));
+            ui::set_text(kWindow, kRemarks, read_text(*set, "otherinfo"));
+            ui::set_text(kWindow, kPhone, read_text(*set, "phonenum"));
+            found.member_found = true;
+            return;
+        }
+        db::recordset_move_next(*set);
+    }
+
+    ui::show_tip("抱歉，尚未查找到您需要的信息！", false);
+    found.member_found = false;
+}
+
+void on_correct()
+{
+    if (!found.member_found) {
+        ui::show_tip("未查找数据，禁止修改数据！", false);
+        return;
+    }
+    // The phone number is shown only: this window never writes it.
+    ui::set_edit_mode(kWindow, kName, "normal");
+    ui::set_edit_mode(kWindow, kNumber, "integer");
+    ui::set_edit_mode(kWindow, kClass, "normal");
+    ui::set_edit_mode(kWindow, kRemarks, "normal");
+    ui::set_disabled(kWindow, kSave, false);
+    ui::set_focus(kWindow, kName);
+}
+
+void on_save()
+{
+    const bool opened = open_members();
+
+    for (const QString& box : {kName, kNumber, kClass, kRemarks}) ui::set_edit_mode(kWindow, box, "readonly");
+    ui::set_disabled(kWindow, kSave, true);
+    ui::set_focus(kWindow, kCriterion);
+
+    // A set that did not open has already shown the engine's error.
+    db::RecordSet* set = records();
+    if (!opened || !set) return;
+
+    // The row is found again by its id, so a renamed member stays the same row.
+    db::recordset_move_first(*set);
+    bool saved = db::recordset_find(*set, "id=" + std::to_string(found.member_id), db::kSearchForward);
+    if (saved) {
+        saved = db::recordset_write_text(*set, "name", ui::text(kWindow, kName).toStdString()) &&
+                db::recordset_write_text(*set, "xuehao", ui::text(kWindow, kNumber).toStdString()) &&
+                db::recordset_write_text(*set, "class", ui::text(kWindow, kClass).toStdString()) &&
+                db::recordset_write_text(*set, "otherinfo", ui::text(kWindow, kRemarks).toStdString()) &&
+                db::recordset_update(*set);
+    }
+    if (!saved) {
+        // Never claim an update that did not reach the file (the row is gone,
+        // or another window holds the database for writing).
+        ui::show_tip("抱歉，本条数据未能更新！", true);
+        return;
+    }
+    ui::show_tip("恭喜您！本条数据已更新！", false);
+}
+
+}  // namespace
+
+void register_lookup_handlers()
+{
+    ui::register_handler("member_lookup.on_created", on_created);
+    ui::register_handler("member_lookup.on_lookup", on_lookup);
+    ui::register_handler("member_lookup.on_correct", on_correct);
+    ui::register_handler("member_lookup.on_save", on_save);
+}
+
+}  // namespace lookup

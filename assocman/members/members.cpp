@@ -1,0 +1,133 @@
+#include "assocman/members/members.h"
+
+#include <string>
+#include <vector>
+
+#include "assocman/shared/wipe.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+namespace members {
+namespace {
+
+const QString kAddConnection = "数据库连接成员添加";
+const QString kAddRecordSet = "记录集成员添加";
+const QString kName = "编辑框姓名";
+const QString kPhone = "编辑框手机号";
+const QString kDepartment = "编辑框系别";
+const QString kNumber = "编辑框编号";
+const QString kMale = "单选框1";
+const QString kFemale = "单选框2";
+
+const QString kListConnection = "数据库连接成员列表";
+const QString kListRecordSet = "记录集成员列表";
+const QString kList = "超级列表框1";
+
+// Each window keeps its own connection to the one database file.
+bool connect_database(db::Connection& connection)
+{
+    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
+    std::string key = app::state().database_password.toStdString();
+    const bool connected = db::db_connect_access(connection, file, key);
+    assoc::secure_wipe(key);
+    return connected;
+}
+
+// ---- member add -------------------------------------------------------------
+
+void add_on_created()
+{
+    ui::apply_xp_style(2);
+    ui::set_caption(kAddWindow, app::state().association_name + "-成员添加");
+
+    db::Connection* connection = ui::connection(kAddWindow, kAddConnection);
+    db::RecordSet* records = ui::recordset(kAddWindow, kAddRecordSet);
+    if (!connection || !records || !connect_database(*connection)) {
+        ui::show_tip("与数据库连接失败，无法添加成员！", true);
+        ui::destroy_window_or_unit(kAddWindow);
+        return;
+    }
+    db::recordset_set_connection(*records, *connection);
+}
+
+void add_on_add()
+{
+    if (ui::text(kAddWindow, kName).isEmpty() || ui::text(kAddWindow, kPhone).isEmpty()) {
+        ui::show_tip("姓名或手机不能为空，请重新编辑后再添加！", false);
+        ui::set_focus(kAddWindow, kName);
+        return;
+    }
+
+    QString sex;
+    if (ui::is_checked(kAddWindow, kMale)) sex = "男";
+    if (ui::is_checked(kAddWindow, kFemale)) sex = "女";
+
+    // The typed texts go in as bound values, so a quote in a name is stored as
+    // typed instead of breaking the statement (or running as SQL).
+    const std::vector<db::Param> values = {
+        ui::text(kAddWindow, kName).toStdString(),       ui::text(kAddWindow, kPhone).toStdString(),
+        ui::text(kAddWindow, kDepartment).toStdString(), sex.toStdString(),
+        ui::text(kAddWindow, kNumber).toStdString(),
+    };
+
+    db::RecordSet* records = ui::recordset(kAddWindow, kAddRecordSet);
+    const bool added =
+        records &&
+        db::recordset_open(*records, "insert into causer (name,phonenum,class,sex,xuehao) values (?,?,?,?,?)",
+                           db::kSql, values);
+    if (!added) {
+        ui::show_tip("很抱歉，成员添加失败，请检查资料是否填写正确！", false);
+        return;
+    }
+
+    ui::show_tip("恭喜您，成员添加成功！", false);
+    for (const QString& box : {kName, kPhone, kDepartment, kNumber}) ui::set_text(kAddWindow, box, "");
+    ui::set_focus(kAddWindow, kName);
+}
+
+// ---- member list ------------------------------------------------------------
+
+void list_on_created()
+{
+    ui::apply_xp_style(2);
+    ui::set_caption(kListWindow, app::state().association_name + "-成员列表");
+
+    db::Connection* connection = ui::connection(kListWindow, kListConnection);
+    db::RecordSet* records = ui::recordset(kListWindow, kListRecordSet);
+    if (!connection || !records || !connect_database(*connection)) {
+        ui::message_box("抱歉，与数据库通信失败，无法为您打开成员列表！", ui::MB_OK | ui::MB_ICONWARNING,
+                        "数据库错误");
+        ui::destroy_window_or_unit(kListWindow);
+        return;
+    }
+    db::recordset_set_connection(*records, *connection);
+    // A failed open has already shown the engine's error; the list stays empty.
+    db::recordset_open(*records, "select * from causer", db::kSql);
+
+    auto field = [records](const char* name) {
+        std::string value;
+        db::recordset_read_text(*records, name, value);
+        return QString::fromStdString(value);
+    };
+    const int count = db::record_count(*records);
+    for (int i = 0; i < count; ++i) {
+        // Columns as the header shows them: name, phone, number, sex, department, remarks.
+        ui::add_row(kListWindow, kList,
+                    {field("name"), field("phonenum"), field("xuehao"), field("sex"), field("class"),
+                     field("otherinfo")});
+        db::recordset_move_next(*records);
+    }
+}
+
+}  // namespace
+
+void register_members_handlers()
+{
+    ui::register_handler("member_add.on_created", add_on_created);
+    ui::register_handler("member_add.on_add", add_on_add);
+    ui::register_handler("member_list.on_created", list_on_created);
+}
+
+}  // namespace members

@@ -1,0 +1,337 @@
+// The member-add and member-list windows driven through their real widgets,
+// headless, against a real encrypted database in a temporary program folder.
+#include "assocman/members/members.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+namespace {
+
+const QString kAdd = "member_add";
+const QString kList = "member_list";
+const QString kName = "编辑框姓名";
+const QString kPhone = "编辑框手机号";
+const QString kDept = "编辑框系别";
+const QString kNumber = "编辑框编号";
+const QString kTable = "超级列表框1";
+const std::string kKey = "社团密钥";
+
+class MembersFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char arg0[] = "members_tests";
+        static char* argv[] = {arg0, nullptr};
+        ui::start_runtime(argc, argv);
+        ASSERT_TRUE(dir.isValid());
+        QDir(dir.path()).mkpath("usertext");
+        ui::reset_for_tests();
+        ui::set_program_directory(dir.path());
+        ui::presenter::set_scripted(true);
+        ui::presenter::clear();
+        app::state().association_name = "星火社";
+        app::state().database_password = QString::fromStdString(kKey);
+        members::register_members_handlers();
+        for (const QString& form : {kAdd, kList}) {
+            QFile f(":/forms/" + form + ".json");
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            QString error;
+            ASSERT_TRUE(ui::add_description(f.readAll(), form, &error)) << error.toStdString();
+        }
+    }
+
+    void TearDown() override
+    {
+        ui::reset_for_tests();
+        ui::presenter::set_scripted(false);
+    }
+
+    std::string file() const { return (dir.path() + "/usertext/causercount.mdb").toStdString(); }
+
+    void make_database()
+    {
+        std::string error;
+        ASSERT_TRUE(db::create_database(file(), kKey, &error)) << error;
+    }
+
+    // Runs one statement on a connection of the test's own.
+    void run(const std::string& sql, const std::vector<db::Param>& params = {})
+    {
+        db::Connection c;
+        ASSERT_TRUE(db::db_connect_access(c, file(), kKey));
+        db::RecordSet rs;
+        db::recordset_set_connection(rs, c);
+        ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params)) << sql;
+    }
+
+    // Every stored member as "name|phonenum|class|sex|xuehao|otherinfo", NULL as "~".
+    std::vector<std::string> stored()
+    {
+        db::Connection c;
+        EXPECT_TRUE(db::db_connect_access(c, file(), kKey));
+        db::RecordSet rs;
+        db::recordset_set_connection(rs, c);
+        db::recordset_open(rs,
+                           "select coalesce(name,'~')||'|'||coalesce(phonenum,'~')||'|'||coalesce(class,'~')"
+                           "||'|'||coalesce(sex,'~')||'|'||coalesce(xuehao,'~')||'|'||coalesce(otherinfo,'~')"
+                           " r from causer order by id",
+                           db::kSql);
+        std::vector<std::string> rows(std::max(db::record_count(rs), 0));
+        for (std::string& row : rows) {
+            db::recordset_read_text(rs, "r", row);
+            db::recordset_move_next(rs);
+        }
+        return rows;
+    }
+
+    void open(const QString& window)
+    {
+        ASSERT_TRUE(ui::load_window(window, ""));
+        QCoreApplication::processEvents();
+    }
+
+    void fill(const QString& name, const QString& phone, const QString& dept, const QString& number)
+    {
+        ui::set_text(kAdd, kName, name);
+        ui::set_text(kAdd, kPhone, phone);
+        ui::set_text(kAdd, kDept, dept);
+        ui::set_text(kAdd, kNumber, number);
+    }
+
+    void press_add()
+    {
+        ui::presenter::clear();
+        QTest::mouseClick(ui::control_widget(kAdd, "按钮添加成员"), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const auto& m : ui::presenter::shown()) out << m.text;
+        return out;
+    }
+
+    QStringList list_row(int row) const
+    {
+        QStringList cells;
+        for (int col = 0; col < 6; ++col) cells << ui::cell_text(kList, kTable, row, col);
+        return cells;
+    }
+
+    QTemporaryDir dir;
+};
+
+using MemberAdd = MembersFixture;
+using MemberList = MembersFixture;
+
+TEST_F(MemberAdd, CaptionsFollowTheAssociationNameAndEscCloses)
+{
+    make_database();
+    for (const QString& association : {QString("星火社"), QString()}) {
+        app::state().association_name = association;
+        for (const QString& window : {kAdd, kList}) {
+            open(window);
+            EXPECT_EQ(ui::caption(window), association + (window == kAdd ? "-成员添加" : "-成员列表"));
+            // The key goes where the focus is, as on the desktop.
+            QWidget* target = QApplication::focusWidget();
+            if (!target || target->window() != ui::window_widget(window)) target = ui::window_widget(window);
+            QTest::keyClick(target, Qt::Key_Escape);
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(ui::is_window_open(window)) << window.toStdString();
+        }
+    }
+    EXPECT_TRUE(ui::presenter::shown().isEmpty());
+    EXPECT_EQ(ui::current_xp_style(), 2);
+}
+
+TEST_F(MemberAdd, MissingNameOrPhoneIsRefusedAndKeepsTheBoxes)
+{
+    make_database();
+    open(kAdd);
+    for (auto [name, phone] : std::vector<std::pair<QString, QString>>{{"张三", ""}, {"", "138"}, {"", ""}}) {
+        fill(name, phone, "物理系", "7");
+        ui::set_focus(kAdd, kDept);
+        press_add();
+        ASSERT_EQ(texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
+        EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK | ui::MB_ICONINFORMATION);
+        EXPECT_EQ(ui::presenter::shown().front().title, ui::kTipTitle);
+        EXPECT_EQ(ui::focused_control(kAdd), kName);
+        EXPECT_EQ(ui::text(kAdd, kName), name);
+        EXPECT_EQ(ui::text(kAdd, kPhone), phone);
+        EXPECT_EQ(ui::text(kAdd, kDept), "物理系");
+    }
+    EXPECT_TRUE(stored().empty());
+}
+
+TEST_F(MemberAdd, AddsRowsAsTypedAndEmptiesTheForm)
+{
+    make_database();
+    open(kAdd);
+    EXPECT_TRUE(ui::is_checked(kAdd, "单选框1"));
+
+    fill("  ", "-", "", "");  // blanks are a name; empty boxes store empty text, not NULL
+    press_add();
+    EXPECT_EQ(texts(), QStringList{"恭喜您，成员添加成功！"});
+    EXPECT_EQ(ui::focused_control(kAdd), kName);
+    for (const QString& box : {kName, kPhone, kDept, kNumber}) EXPECT_EQ(ui::text(kAdd, box), "");
+
+    // Pressing again at once finds the form empty.
+    press_add();
+    EXPECT_EQ(texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
+
+    QTest::mouseClick(ui::control_widget(kAdd, "单选框2"), Qt::LeftButton);
+    EXPECT_FALSE(ui::is_checked(kAdd, "单选框1"));
+    for (int i = 0; i < 2; ++i) {  // the same member twice gives two rows; the choice survives
+        fill("李四", "13800001111", "化学系", "2023-01");
+        press_add();
+        EXPECT_EQ(texts(), QStringList{"恭喜您，成员添加成功！"});
+        EXPECT_TRUE(ui::is_checked(kAdd, "单选框2"));
+    }
+
+    const std::vector<std::string> expected = {"  |-||男||~", "李四|13800001111|化学系|女|2023-01|~",
+                                               "李四|13800001111|化学系|女|2023-01|~"};
+    EXPECT_EQ(stored(), expected);
+}
+
+TEST_F(MemberAdd, QuotesAndSqlInTypedTextAreStoredUnchanged)
+{
+    make_database();
+    open(kAdd);
+    const std::vector<QString> names = {"O'Neil", "x'); delete from causer; --", "'"};
+    for (const QString& name : names) {
+        fill(name, "1", "a'b", "");
+        press_add();
+        EXPECT_EQ(texts(), QStringList{"恭喜您，成员添加成功！"}) << name.toStdString();
+    }
+    std::vector<std::string> expected;
+    for (const QString& name : names) expected.push_back(name.toStdString() + "|1|a'b|男||~");
+    EXPECT_EQ(stored(), expected);
+}
+
+TEST_F(MemberAdd, MissingTableGivesEngineErrorThenFailureAndAnEmptyList)
+{
+    make_database();
+    open(kAdd);
+    run("drop table causer");
+    fill("王五", "139", "数学系", "9");
+    press_add();
+    const auto shown = ui::presenter::shown();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].title, ui::kDefaultTitle);
+    EXPECT_EQ(shown[0].style, ui::MB_OK);
+    EXPECT_EQ(shown[1].text, "很抱歉，成员添加失败，请检查资料是否填写正确！");
+    EXPECT_EQ(shown[1].style, ui::MB_OK | ui::MB_ICONINFORMATION);
+    EXPECT_EQ(ui::text(kAdd, kName), "王五");
+    EXPECT_EQ(ui::text(kAdd, kNumber), "9");
+    EXPECT_EQ(ui::focused_control(kAdd), "按钮添加成员");  // where the click put it
+
+    // The list shows the engine's error alone and stays open, empty.
+    ui::presenter::clear();
+    open(kList);
+    ASSERT_EQ(ui::presenter::shown().size(), 1);
+    EXPECT_EQ(ui::presenter::shown().front().title, ui::kDefaultTitle);
+    EXPECT_TRUE(ui::is_window_open(kList));
+    EXPECT_EQ(ui::row_count(kList, kTable), 0);
+}
+
+TEST_F(MemberAdd, TypingRulesOfTheBoxes)
+{
+    make_database();
+    open(kAdd);
+    struct Case {
+        QString box;
+        QString typed;
+        QString kept;
+    };
+    const std::vector<Case> cases = {
+        {kPhone, "12a3-b45678901234", "123-4567890"},  // digits and "-" only, 11 at most
+        {kNumber, "x-1y2", "-12"},
+        {kName, "欧阳娜娜娜娜", "欧阳娜娜娜"},  // 10 GBK bytes
+        {kDept, "a'b c", "a'b c"},
+    };
+    for (const Case& c : cases) {
+        ui::set_text(kAdd, c.box, "");
+        ui::set_focus(kAdd, c.box);
+        // One key event per character, as a keyboard or input method delivers them.
+        for (QChar ch : c.typed) {
+            QTest::sendKeyEvent(QTest::Click, ui::control_widget(kAdd, c.box), Qt::Key_unknown, QString(ch),
+                                Qt::NoModifier);
+        }
+        EXPECT_EQ(ui::text(kAdd, c.box), c.kept) << c.box.toStdString();
+    }
+}
+
+TEST_F(MemberAdd, FailedConnectionTellsTheUserAndClosesEachWindow)
+{
+    const std::vector<ui::ShownMessage> expected = {
+        {ui::kTipTitle, "与数据库连接失败，无法添加成员！", ui::MB_OK | ui::MB_ICONSTOP, 0},
+        {"数据库错误", "抱歉，与数据库通信失败，无法为您打开成员列表！", ui::MB_OK | ui::MB_ICONWARNING, 0}};
+    // First without a database file, then with a wrong password.
+    for (const char* password : {"社团密钥", "wrong"}) {
+        app::state().database_password = password;
+        for (int w = 0; w < 2; ++w) {
+            const QString window = w == 0 ? kAdd : kList;
+            ui::presenter::clear();
+            ASSERT_TRUE(ui::load_window(window, ""));
+            ASSERT_EQ(ui::presenter::shown().size(), 1);
+            const auto box = ui::presenter::shown().front();
+            EXPECT_EQ(box.text, expected[w].text);
+            EXPECT_EQ(box.title, expected[w].title);
+            EXPECT_EQ(box.style, expected[w].style);
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(ui::is_window_open(window)) << password << window.toStdString();
+        }
+        if (!QFile::exists(QString::fromStdString(file()))) make_database();
+    }
+}
+
+TEST_F(MemberList, ShowsEveryRowInColumnOrderWithNullsAsEmptyCells)
+{
+    make_database();
+    run("insert into causer (name,phonenum,class,sex,xuehao,otherinfo) values (?,?,?,?,?,?)",
+        {std::string("张三"), std::string("138"), std::string("物理系"), std::string("男"), std::string("01"),
+         std::string("班长")});
+    run("insert into causer (name) values ('赵六')");
+    open(kList);
+    EXPECT_TRUE(ui::presenter::shown().isEmpty());
+    ASSERT_EQ(ui::row_count(kList, kTable), 2);
+    EXPECT_EQ(list_row(0), (QStringList{"张三", "138", "01", "男", "物理系", "班长"}));
+    EXPECT_EQ(list_row(1), (QStringList{"赵六", "", "", "", "", ""}));
+}
+
+TEST_F(MemberList, IsASnapshotUntilReopened)
+{
+    make_database();
+    open(kList);
+    EXPECT_EQ(ui::row_count(kList, kTable), 0);
+    EXPECT_TRUE(ui::presenter::shown().isEmpty());
+
+    open(kAdd);
+    fill("新人", "1", "", "");
+    press_add();
+    open(kList);  // brought forward, not read again
+    EXPECT_EQ(ui::row_count(kList, kTable), 0);
+
+    ui::destroy_window_or_unit(kList);
+    QCoreApplication::processEvents();
+    open(kList);
+    ASSERT_EQ(ui::row_count(kList, kTable), 1);
+    EXPECT_EQ(ui::cell_text(kList, kTable, 0, 0), "新人");
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+#include "assocman/notes/notes.h"
+
+#include <string>
+
+#include "assocman/shared/datetime_text.h"
+#include "assocman/shared/wipe.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+namespace notes {
+namespace {
+
+const QString kShownTitle = "透明标签问题标题";
+const QString kShownCategory = "透明标签问题分类";
+const QString kShownTime = "透明标签问题时间";
+const QString kShownBody = "编辑框问题内容";
+const QString kNoteList = "列表框问题列表";
+const QString kInputTitle = "编辑框输入标题";
+const QString kInputBody = "编辑框输入内容";
+const QString kCategory = "组合框1";
+const QString kConnection = "数据库连接课堂问题";
+const QString kRecordSet = "记录集课堂问题";
+
+// Looked up afresh after anything that may show a box: a box lets a posted
+// close through, and the set goes with its window.
+db::RecordSet* notes_set() { return ui::recordset(kWindow, kRecordSet); }
+
+std::string read_text(db::RecordSet& set, const std::string& field)
+{
+    std::string value;
+    db::recordset_read_text(set, field, value);
+    return value;
+}
+
+void clear_shown_note()
+{
+    ui::set_text(kWindow, kShownTitle, "");
+    ui::set_text(kWindow, kShownTime, "");
+    ui::set_text(kWindow, kShownCategory, "");
+    ui::set_text(kWindow, kShownBody, "");
+}
+
+// Notes are known by title alone: the row behind a list item is the first
+// one, in the set's order, whose title equals the item's text. Leaves the set
+// on that row.
+bool move_to_note(db::RecordSet& set, const std::string& title)
+{
+    db::recordset_move_first(set);
+    const int rows = db::record_count(set);
+    for (int row = 0; row < rows; ++row) {
+        if (read_text(set, "title") == title) return true;
+        db::recordset_move_next(set);
+    }
+    return false;
+}
+
+bool is_duplicate(db::RecordSet& set, const std::string& title, const std::string& body)
+{
+    db::recordset_move_first(set);
+    const int rows = db::record_count(set);
+    for (int row = 0; row < rows; ++row) {
+        if (read_text(set, "title") == title || read_text(set, "text") == body) return true;
+        db::recordset_move_next(set);
+    }
+    return false;
+}
+
+// `time` is left to the column's default.
+bool store_note(db::RecordSet& set, const std::string& title, const std::string& body,
+                const std::string& category)
+{
+    if (!db::recordset_add_new(set)) return false;
+    const bool saved = db::recordset_write_text(set, "title", title) &&
+                       db::recordset_write_text(set, "text", body) &&
+                       db::recordset_write_text(set, "class", category) && db::recordset_update(set);
+    // A new row that could not be saved would otherwise be tried again by
+    // the next move and keep every later scan from starting.
+    if (!saved) db::recordset_delete(set, db::kDeleteCurrent);
+    return saved;
+}
+
+QString selected_title() { return ui::item_text(kWindow, kNoteList, ui::current_index(kWindow, kNoteList)); }
+
+void on_created()
+{
+    ui::apply_xp_style(2);
+    const app::ProgramState& s = app::state();
+
+    db::Connection* connection = ui::connection(kWindow, kConnection);
+    if (connection) {
+        std::string key = s.database_password.toStdString();
+        db::db_connect_access(*connection,
+                              (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString(), key);
+        assoc::secure_wipe(key);
+    }
+    ui::set_caption(kWindow, s.association_name + "-课堂问题与记录");
+
+    db::RecordSet* set = notes_set();
+    if (set && connection) {
+        db::recordset_set_connection(*set, *connection);
+        db::recordset_open(*set, "ketang", db::kTable);
+        set = notes_set();  // the open may have shown the engine's error
+    }
+    clear_shown_note();
+    if (!set) return;
+    const int rows = db::record_count(*set);
+    for (int row = 0; row < rows; ++row) {
+        ui::add_item(kWindow, kNoteList, QString::fromStdString(read_text(*set, "title")));
+        db::recordset_move_next(*set);
+    }
+}
+
+void on_show_note()
+{
+    db::RecordSet* set = notes_set();
+    if (!set || !move_to_note(*set, selected_title().toStdString())) return;
+
+    db::DateTime time;
+    db::recordset_read_datetime(*set, "time", time);
+    ui::set_text(kWindow, kShownTitle, QString::fromStdString(read_text(*set, "title")));
+    ui::set_text(kWindow, kShownTime,
+                 QString::fromStdString(assoc::date_time_text(time.year, time.month, time.day, time.hour,
+                                                              time.minute, time.second)));
+    ui::set_text(kWindow, kShownCategory, QString::fromStdString(read_text(*set, "class")));
+    ui::set_text(kWindow, kShownBody, QString::fromStdString(read_text(*set, "text")));
+}
+
+void on_submit()
+{
+    const QString title = ui::text(kWindow, kInputTitle);
+    const QString body = ui::text(kWindow, kInputBody);
+    if (title.isEmpty() || body.isEmpty()) {
+        ui::show_tip("标题和内容为必填项！请重新输入！", false);
+        return;
+    }
+
+    db::RecordSet* set = notes_set();
+    if (set && is_duplicate(*set, title.toStdString(), body.toStdString())) {
+        ui::show_tip("本条记录已提交！请不要重复记录！", false);
+        return;
+    }
+
+    const QString category = ui::item_text(kWindow, kCategory, ui::current_index(kWindow, kCategory));
+    if (!set || !store_note(*set, title.toStdString(), body.toStdString(), category.toStdString())) {
+        // The boxes keep what was typed, so nothing is lost when it is sent again.
+        ui::show_tip("抱歉，数据添加失败！请稍后重新提交！", true);
+        return;
+    }
+
+    ui::show_tip("恭喜您！数据添加成功！", false);
+    ui::add_item(kWindow, kNoteList, title);
+    ui::set_text(kWindow, kInputTitle, "");
+    ui::set_text(kWindow, kInputBody, "");
+    ui::set_current_index(kWindow, kCategory, 0);
+}
+
+void on_delete()
+{
+    if (ui::message_box("确定要删除该记录吗？", ui::MB_OKCANCEL | ui::MB_ICONQUESTION, "Selbrac-温馨提示") !=
+        ui::ID_OK) {
+        return;
+    }
+    // With nothing selected the empty text would still match a note stored
+    // without a title by other means, and delete a note nobody chose.
+    const int selected = ui::current_index(kWindow, kNoteList);
+    if (selected < 0) return;
+
+    db::RecordSet* set = notes_set();
+    if (!set || !move_to_note(*set, ui::item_text(kWindow, kNoteList, selected).toStdString())) return;
+    if (!db::recordset_delete(*set, db::kDeleteCurrent)) {
+        ui::show_tip("抱歉，记录删除失败！请稍后重试！", true);
+        return;
+    }
+    ui::remove_item(kWindow, kNoteList, selected);
+    clear_shown_note();
+}
+
+}  // namespace
+
+void register_notes_handlers()
+{
+    ui::register_handler("notes.on_created", on_created);
+    ui::register_handler("notes.on_show_note", on_show_note);
+    ui::register_handler("notes.on_submit", on_submit);
+    ui::register_handler("notes.on_delete", on_delete);
+}
+
+}  // namespace notes

@@ -1,0 +1,12 @@
+// The class questions and notes window: lists the stored notes of table
+// `ketang`, shows one, takes new ones and deletes the selected one.
+#pragma once
+
+namespace notes {
+
+inline constexpr const char* kWindow = "notes";
+
+// Registers the window's handlers under the names its description uses.
+void register_notes_handlers();
+
+}  // namespace notes

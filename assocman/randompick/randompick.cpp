@@ -1,0 +1,89 @@
+#include "assocman/randompick/randompick.h"
+
+#include <string>
+
+#include "assocman/randompick/generator.h"
+#include "assocman/shared/wipe.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/speech/speech.h"
+#include "platform/ui/runtime.h"
+
+namespace randompick {
+namespace {
+
+const QString kNameLabel = "透明标签显示姓名";
+const QString kTimer = "时钟随机滚动抽取";
+const QString kConnection = "数据库连接随机选人";
+const QString kRecordSet = "记录集随机选人";
+
+constexpr int kRollPeriodMs = 10;
+
+void on_created()
+{
+    auto& s = app::state();
+    ui::apply_xp_style(2);
+
+    db::Connection* connection = ui::connection(kWindow, kConnection);
+    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    if (connection) {
+        std::string key = s.database_password.toStdString();
+        // A failed connection leaves the set unopened, which then yields no names.
+        db::db_connect_access(*connection,
+                              (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString(), key);
+        assoc::secure_wipe(key);
+    }
+
+    ui::set_caption(kWindow, s.association_name + "-随机选人功能");
+
+    // Start from the table as it stands now: names left over from an earlier
+    // opening could be members the roll call no longer lists, and repeats
+    // would weigh the draw towards whoever was there before.
+    s.pick_names.clear();
+    if (connection && records) {
+        db::recordset_set_connection(*records, *connection);
+        db::recordset_open(*records, "qiandao", db::kTable);
+        // Every row is a candidate, present or absent; a set that did not
+        // open counts -1 rows and adds nothing.
+        const int rows = db::record_count(*records);
+        for (int row = 0; row < rows; ++row) {
+            std::string name;
+            db::recordset_read_text(*records, "name", name);
+            s.pick_names.append(QString::fromStdString(name));
+            db::recordset_move_next(*records);
+        }
+    }
+
+    generator().seed_from_clock(milliseconds_since_boot());
+}
+
+void on_start() { ui::set_timer_interval(kWindow, kTimer, kRollPeriodMs); }
+
+void on_tick()
+{
+    const QStringList& names = app::state().pick_names;
+    // With nobody to pick from the label keeps what it shows.
+    if (names.isEmpty()) return;
+    const std::size_t position = generator().pick_position(static_cast<std::size_t>(names.size()));
+    ui::set_text(kWindow, kNameLabel, names.at(static_cast<qsizetype>(position)));
+}
+
+void on_stop()
+{
+    ui::set_timer_interval(kWindow, kTimer, 0);
+    const QString picked = ui::text(kWindow, kNameLabel);
+    // Queued behind anything still being said; the window never waits for it.
+    if (const auto& voice = app::state().pick_voice) voice->speak(picked.toStdString());
+}
+
+}  // namespace
+
+void register_randompick_handlers()
+{
+    ui::register_handler("random_pick.on_created", on_created);
+    ui::register_handler("random_pick.on_start", on_start);
+    ui::register_handler("random_pick.on_tick", on_tick);
+    ui::register_handler("random_pick.on_stop", on_stop);
+}
+
+}  // namespace randompick

@@ -1,0 +1,12 @@
+// The random-pick window: names from the last roll call flash by until the
+// administrator stops them, and the one left standing is read aloud.
+#pragma once
+
+namespace randompick {
+
+inline constexpr const char* kWindow = "random_pick";
+
+// Registers the window's handlers under the names its description uses.
+void register_randompick_handlers();
+
+}  // namespace randompick

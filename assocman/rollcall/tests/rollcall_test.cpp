@@ -1,0 +1,357 @@
+// The roll-call window driven through its real widgets, headless, against a
+// real encrypted database in a temporary program folder that is also the
+// current directory (where the reports go).
+#include "assocman/rollcall/rollcall.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "assocman/shared/gbk.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/speech/speech.h"
+#include "platform/ui/message.h"
+#include "platform/ui/runtime.h"
+
+// Readable failures for the texts the window shows.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+const QString kWin = "rollcall";
+const QString kLabel = "透明标签姓名";
+const std::string kKey = "rollcall-key";
+const QString kLast = "当前已经是最后一位成员！";
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char arg0[] = "rollcall_tests";
+        static char* argv[] = {arg0, nullptr};
+        ui::start_runtime(argc, argv);
+    }
+};
+::testing::Environment* const qt_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+QByteArray read_file(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+QString today_file_name()
+{
+    const QDate d = QDate::currentDate();
+    return QString("%1年%2月%3日.txt").arg(d.year()).arg(d.month()).arg(d.day());
+}
+
+std::string report_bytes(const std::vector<std::string>& present, const std::vector<std::string>& absent)
+{
+    std::string text = "--------已签到会员列表--------\r\n";
+    for (const auto& n : present) text += n + "\r\n";
+    text += "\r\n\r\n\r\n--------本次缺席会员列表--------\r\n";
+    for (const auto& n : absent) text += n + "\r\n";
+    return assoc::to_gbk(text);
+}
+
+class RollCall : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir(dir.path()).mkpath("usertext"));
+        previous_dir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        ui::reset_for_tests();
+        ui::set_program_directory(dir.path());
+        ui::presenter::set_scripted(true);
+        ui::presenter::clear();
+        auto& s = app::state();
+        s.association_name = "Quillet";
+        s.database_password = QString::fromStdString(kKey);
+        s.roll_call_voice.reset();
+        rollcall::register_rollcall_handlers();
+        QString error;
+        ASSERT_TRUE(ui::add_description(read_file(":/forms/rollcall.json"), "rollcall.json", &error))
+            << error.toStdString();
+        std::string db_error;
+        ASSERT_TRUE(db::create_database(db_file(), kKey, &db_error)) << db_error;
+    }
+
+    void TearDown() override
+    {
+        ui::reset_for_tests();
+        ui::presenter::set_scripted(false);
+        app::state().roll_call_voice.reset();
+        QDir::setCurrent(previous_dir);
+    }
+
+    std::string db_file() const { return (dir.path() + "/usertext/causercount.mdb").toStdString(); }
+    QString report_path() const { return dir.path() + "/usertext/" + today_file_name(); }
+
+    void run_sql(const std::string& sql, const std::vector<db::Param>& params = {})
+    {
+        db::Connection c;
+        ASSERT_TRUE(db::db_connect_access(c, db_file(), kKey));
+        db::RecordSet rs;
+        db::recordset_set_connection(rs, c);
+        ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params)) << sql;
+    }
+
+    void add_members(const std::vector<std::string>& names)
+    {
+        for (const auto& n : names) run_sql("insert into causer (name) values (?)", {n});
+    }
+
+    // qiandao as stored, in table order: "name=mark".
+    std::vector<std::string> list_rows()
+    {
+        db::Connection c;
+        EXPECT_TRUE(db::db_connect_access(c, db_file(), kKey));
+        db::RecordSet rs;
+        db::recordset_set_connection(rs, c);
+        EXPECT_TRUE(
+            db::recordset_open(rs, "select name || '=' || dao as r from qiandao order by rowid", db::kSql));
+        std::vector<std::string> rows(std::max(db::record_count(rs), 0));
+        for (std::string& row : rows) {
+            db::recordset_read_text(rs, "r", row);
+            db::recordset_move_next(rs);
+        }
+        return rows;
+    }
+
+    void open()
+    {
+        ASSERT_TRUE(ui::load_window(kWin));
+        QCoreApplication::processEvents();
+    }
+
+    void click(const char* button)
+    {
+        auto* b = qobject_cast<QPushButton*>(ui::control_widget(kWin, QString::fromUtf8(button)));
+        ASSERT_NE(b, nullptr) << button;
+        QTest::mouseClick(b, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+
+    // P present, A absent, N next, B previous (back).
+    void press(const std::string& keys)
+    {
+        static const std::map<char, const char*> kButtons = {
+            {'P', "按钮签到"}, {'A', "按钮缺席"}, {'N', "按钮下一条"}, {'B', "按钮上一条"}};
+        for (char k : keys) click(kButtons.at(k));
+    }
+
+    QString shown_name() const { return ui::text(kWin, kLabel); }
+
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const auto& m : ui::presenter::shown()) out << m.text;
+        return out;
+    }
+
+    QTemporaryDir dir;
+    QString previous_dir;
+};
+
+TEST_F(RollCall, OpeningRebuildsTheListFromEveryMemberName)
+{
+    // Names are bound: a quote is called like any other character.
+    add_members({"张三", "O'Neil", "x'); delete from causer; --", "张三"});
+    run_sql("insert into qiandao (name, dao) values ('旧成员', 1)");
+    open();
+    EXPECT_EQ(ui::caption(kWin), "Quillet-电子点名系统");
+    EXPECT_EQ(shown_name(), "张三");
+    EXPECT_EQ(list_rows(),
+              std::vector<std::string>({"张三=0", "O'Neil=0", "x'); delete from causer; --=0", "张三=0"}));
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+// One roll call walked step by step: what the window shows after each press.
+TEST_F(RollCall, NavigationAndMarksFollowTheList)
+{
+    add_members({"甲", "乙", "丙"});
+    open();
+    const QString report_message = "签到情况统计报告已生成！\r\n文件位于：" + report_path();
+    struct Step {
+        char key;
+        QString name;
+        QStringList messages;
+    };
+    const Step steps[] = {
+        {'B', "甲", {"当前已经是第一条记录！"}},
+        {'N', "乙", {}},
+        {'N', "丙", {}},
+        {'N', "", {}},  // past the end: the caption empties first
+        {'N', "丙", {"当前已经是最后一条记录！"}},
+        {'B', "乙", {}},
+        {'B', "甲", {}},
+        {'P', "乙", {}},
+        {'A', "丙", {}},
+        {'P', "", {}},  // the last mark empties the caption
+        {'B', "丙", {}},
+        {'N', "", {}},
+        {'A', "丙", {kLast, report_message}},
+        {'B', "丙", {}},  // back onto the last member: no visible change
+        {'B', "乙", {}},
+    };
+    int i = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE("step " + std::to_string(++i));
+        ui::presenter::clear();
+        press(std::string(1, step.key));
+        EXPECT_EQ(shown_name(), step.name);
+        EXPECT_EQ(messages(), step.messages);
+        for (const auto& m : ui::presenter::shown()) EXPECT_EQ(m.style, ui::MB_OK | ui::MB_ICONINFORMATION);
+    }
+    EXPECT_EQ(list_rows(), std::vector<std::string>({"甲=1", "乙=0", "丙=1"}));
+}
+
+struct ReportCase {
+    const char* title;
+    std::vector<std::string> members;
+    std::string presses;  // ends with the list past its end
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+};
+void PrintTo(const ReportCase& c, std::ostream* out) { *out << c.title; }
+
+class RollCallReport : public RollCall, public ::testing::WithParamInterface<ReportCase> {};
+
+TEST_P(RollCallReport, FileListsPresentThenAbsentInListOrder)
+{
+    const ReportCase& c = GetParam();
+    add_members(c.members);
+    open();
+    press(c.presses);
+    EXPECT_FALSE(QFile::exists(report_path())) << "no report before the end is passed";
+    ui::presenter::clear();
+    press("P");
+    EXPECT_EQ(messages(), QStringList({kLast, "签到情况统计报告已生成！\r\n文件位于：" + report_path()}));
+    const QByteArray bytes = read_file(report_path());
+    EXPECT_EQ(bytes.toStdString(), report_bytes(c.present, c.absent));
+    EXPECT_EQ(shown_name().toStdString(), c.members.empty() ? "" : c.members.back());
+}
+
+const ReportCase kReportCases[] = {
+    {"skipped_member_counts_as_absent", {"张三", "李四", "王五"}, "PAN", {"张三"}, {"李四", "王五"}},
+    {"nobody_present", {"a", "b"}, "AA", {}, {"a", "b"}},
+    {"nobody_absent", {"a", "b"}, "PP", {"a", "b"}, {}},
+    {"latest_mark_counts", {"a", "b", "c"}, "PPBBAPP", {"b", "c"}, {"a"}},
+    {"duplicates_called_twice", {"李四", "x", "李四"}, "PAP", {"李四", "李四"}, {"x"}},
+    {"empty_roll_call", {}, "", {}, {}},
+    {"empty_name_gives_empty_line", {"", "b"}, "PA", {""}, {"b"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(RollCall, RollCallReport, ::testing::ValuesIn(kReportCases),
+                         [](const auto& info) { return std::string(info.param.title); });
+
+TEST_F(RollCall, EveryFurtherMarkRewritesTheDaysReport)
+{
+    add_members({"a", "b"});
+    // An older, longer file of the same day must not leave a tail behind.
+    QFile old(report_path());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(10000, 'x'));
+    old.close();
+
+    open();
+    press("PPP");
+    EXPECT_EQ(read_file(report_path()).toStdString(), report_bytes({"a", "b"}, {}));
+
+    ui::presenter::clear();
+    press("P");  // after a report: the message and the report again
+    EXPECT_EQ(messages().size(), 2);
+    EXPECT_EQ(messages().value(0), kLast);
+
+    press("BBANP");  // a marked absent, then past the end again
+    EXPECT_EQ(read_file(report_path()).toStdString(), report_bytes({"b"}, {"a"}));
+    const QStringList left =
+        QDir(dir.path() + "/usertext").entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::Reversed);
+    EXPECT_EQ(left, QStringList({"causercount.mdb", today_file_name()})) << "no temporary file left behind";
+}
+
+TEST_F(RollCall, ReportThatCannotBeWrittenSaysSo)
+{
+    add_members({"a"});
+    QTemporaryDir elsewhere;  // a current directory without usertext
+    ASSERT_TRUE(elsewhere.isValid());
+    open();
+    QDir::setCurrent(elsewhere.path());
+    press("P");
+    ui::presenter::clear();
+    press("P");
+    const QString path = elsewhere.path() + "/usertext/" + today_file_name();
+    EXPECT_EQ(messages(), QStringList({kLast, "签到情况统计报告生成失败！\r\n无法写入：" + path}));
+    ASSERT_EQ(ui::presenter::shown().size(), 2);
+    EXPECT_EQ(ui::presenter::shown()[1].style, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(RollCall, EnterMarksPresentAndReopeningStartsANewRollCall)
+{
+    add_members({"a", "b"});
+    open();
+    // Even with the focus on the absent button, Enter clicks the default button.
+    ui::set_focus(kWin, "按钮缺席");
+    QWidget* target = QApplication::focusWidget();
+    QTest::keyClick(target ? target : ui::window_widget(kWin), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown_name(), "b");
+    EXPECT_EQ(list_rows(), std::vector<std::string>({"a=1", "b=0"}));
+
+    ui::destroy_window_or_unit(kWin);
+    ui::wait_processing_events(20);
+    ASSERT_FALSE(ui::is_window_open(kWin));
+    add_members({"c"});
+    open();
+    EXPECT_EQ(shown_name(), "a");
+    EXPECT_EQ(list_rows(), std::vector<std::string>({"a=0", "b=0", "c=0"}));
+}
+
+// Each spoken text becomes one WAV file, so the files count what was heard.
+TEST_F(RollCall, SpeaksEachNextNameButNeitherTheFirstNorTheEmptyEnd)
+{
+    const QString wav = dir.path() + "/wav";
+    ASSERT_TRUE(QDir().mkpath(wav));
+    ::setenv("ASSOCMAN_SPEECH_WAV_DIR", wav.toLocal8Bit().constData(), 1);
+    app::state().roll_call_voice = std::make_unique<speech::ETextToSpeech>();
+    ::unsetenv("ASSOCMAN_SPEECH_WAV_DIR");
+    speech::ETextToSpeech& voice = *app::state().roll_call_voice;
+    if (!voice.has_voice()) GTEST_SKIP() << "no speech engine";
+
+    auto heard = [&] {
+        EXPECT_TRUE(voice.wait_until_idle(20000));
+        return QDir(wav).entryList(QDir::Files).size();
+    };
+    add_members({"a", "b", "c"});
+    open();
+    EXPECT_EQ(heard(), 0) << "the first name is shown, not spoken";
+
+    QTest::mouseClick(ui::control_widget(kWin, kLabel), Qt::RightButton);
+    EXPECT_EQ(heard(), 1);
+
+    press("PPP");  // b and c in quick succession, then silence past the end
+    EXPECT_EQ(heard(), 3);
+    press("NPP");  // back on c, its silent last mark, then the report
+    EXPECT_EQ(heard(), 3);
+}
+
+}  // namespace
