@@ -11,11 +11,7 @@ namespace admin {
 void connect_window_database(const QString& window, const QString& connection_unit)
 {
     db::Connection* connection = ui::connection(window, connection_unit);
-    if (!connection) return;
-    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
-    std::string key = app::state().database_password.toStdString();
-    db::db_connect_access(*connection, file, key);
-    assoc::secure_wipe(key);
+    if (connection) app::connect_program_database(*connection);
 }
 
 void open_admin_table(const QString& window, const QString& connection_unit, const QString& recordset_unit)

@@ -27,11 +27,6 @@ public:
     void request_login_close() override { ui::destroy_window_or_unit(kWindow); }
 };
 
-QString database_file()
-{
-    return ui::get_program_directory() + "/usertext/causercount.mdb";
-}
-
 void on_created()
 {
     auto& s = app::state();
@@ -51,10 +46,7 @@ void on_created()
     db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
     if (!connection || !records) return;
 
-    std::string key = s.database_password.toStdString();
-    const bool connected = db::db_connect_access(*connection, database_file().toStdString(), key);
-    std::fill(key.begin(), key.end(), '\0');
-    if (!connected) {
+    if (!app::connect_program_database(*connection)) {
         ui::show_tip("数据库连接失败！程序无法正常使用！", false);
         ui::destroy_window_or_unit(kWindow);
         return;

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "assocman/shared/wipe.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
@@ -59,11 +58,7 @@ void on_created()
     if (!connection || !set) return;
 
     auto& s = app::state();
-    std::string key = s.database_password.toStdString();
-    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
-    const bool connected = db::db_connect_access(*connection, file, key);
-    assoc::secure_wipe(key);
-    if (!connected) {
+    if (!app::connect_program_database(*connection)) {
         ui::show_tip("数据库连接失败！程序无法正常使用！", false);
         return;
     }

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "assocman/shared/wipe.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
@@ -25,16 +24,6 @@ const QString kListConnection = "数据库连接成员列表";
 const QString kListRecordSet = "记录集成员列表";
 const QString kList = "超级列表框1";
 
-// Each window keeps its own connection to the one database file.
-bool connect_database(db::Connection& connection)
-{
-    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
-    std::string key = app::state().database_password.toStdString();
-    const bool connected = db::db_connect_access(connection, file, key);
-    assoc::secure_wipe(key);
-    return connected;
-}
-
 // ---- member add -------------------------------------------------------------
 
 void add_on_created()
@@ -44,7 +33,7 @@ void add_on_created()
 
     db::Connection* connection = ui::connection(kAddWindow, kAddConnection);
     db::RecordSet* records = ui::recordset(kAddWindow, kAddRecordSet);
-    if (!connection || !records || !connect_database(*connection)) {
+    if (!connection || !records || !app::connect_program_database(*connection)) {
         ui::show_tip("与数据库连接失败，无法添加成员！", true);
         ui::destroy_window_or_unit(kAddWindow);
         return;
@@ -96,7 +85,7 @@ void list_on_created()
 
     db::Connection* connection = ui::connection(kListWindow, kListConnection);
     db::RecordSet* records = ui::recordset(kListWindow, kListRecordSet);
-    if (!connection || !records || !connect_database(*connection)) {
+    if (!connection || !records || !app::connect_program_database(*connection)) {
         ui::message_box("抱歉，与数据库通信失败，无法为您打开成员列表！", ui::MB_OK | ui::MB_ICONWARNING,
                         "数据库错误");
         ui::destroy_window_or_unit(kListWindow);

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "assocman/shared/datetime_text.h"
-#include "assocman/shared/wipe.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
@@ -89,12 +88,7 @@ void on_created()
     const app::ProgramState& s = app::state();
 
     db::Connection* connection = ui::connection(kWindow, kConnection);
-    if (connection) {
-        std::string key = s.database_password.toStdString();
-        db::db_connect_access(*connection,
-                              (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString(), key);
-        assoc::secure_wipe(key);
-    }
+    if (connection) app::connect_program_database(*connection);
     ui::set_caption(kWindow, s.association_name + "-课堂问题与记录");
 
     db::RecordSet* set = notes_set();

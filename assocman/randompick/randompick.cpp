@@ -3,7 +3,6 @@
 #include <string>
 
 #include "assocman/randompick/generator.h"
-#include "assocman/shared/wipe.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
@@ -26,13 +25,8 @@ void on_created()
 
     db::Connection* connection = ui::connection(kWindow, kConnection);
     db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
-    if (connection) {
-        std::string key = s.database_password.toStdString();
-        // A failed connection leaves the set unopened, which then yields no names.
-        db::db_connect_access(*connection,
-                              (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString(), key);
-        assoc::secure_wipe(key);
-    }
+    // A failed connection leaves the set unopened, which then yields no names.
+    if (connection) app::connect_program_database(*connection);
 
     ui::set_caption(kWindow, s.association_name + "-随机选人功能");
 

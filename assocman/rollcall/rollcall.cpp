@@ -7,7 +7,6 @@
 
 #include "assocman/shared/datetime_text.h"
 #include "assocman/shared/gbk.h"
-#include "assocman/shared/wipe.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
@@ -79,10 +78,7 @@ void on_created()
     if (!connection || !set || !adder) return;
 
     // A failed connection shows up as the record sets' own errors below.
-    std::string key = s.database_password.toStdString();
-    db::db_connect_access(*connection,
-                          (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString(), key);
-    assoc::secure_wipe(key);
+    app::connect_program_database(*connection);
     db::recordset_set_connection(*set, *connection);
     db::recordset_set_connection(*adder, *connection);
 

@@ -1,6 +1,9 @@
 #include "state.h"
 
+#include "assocman/shared/wipe.h"
+#include "platform/db/db.h"
 #include "platform/speech/speech.h"
+#include "platform/ui/runtime.h"
 
 namespace app {
 
@@ -41,6 +44,15 @@ void release_program_state()
     s.editor_working_folder.clear();
     s.editor_whiteboard_text.clear();
     s.editor_whiteboard_lines.clear();
+}
+
+bool connect_program_database(db::Connection& connection)
+{
+    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
+    std::string key = state().database_password.toStdString();
+    const bool connected = db::db_connect_access(connection, file, key);
+    assoc::secure_wipe(key);
+    return connected;
 }
 
 }  // namespace app

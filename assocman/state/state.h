@@ -41,3 +41,16 @@ void init_program_state();
 void release_program_state();
 
 }  // namespace app
+
+namespace db {
+class Connection;
+}
+
+namespace app {
+
+// Connects a window's connection to the program's database
+// (program folder + "/usertext/causercount.mdb") with the deciphered
+// database password. False when the connection fails; nothing is shown.
+bool connect_program_database(db::Connection& connection);
+
+}  // namespace app
