@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <string>
@@ -15,6 +13,7 @@
 
 #include "assocman/admin/admin.h"
 #include "assocman/state/state.h"
+#include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
@@ -37,61 +36,30 @@ inline std::ostream& operator<<(std::ostream& out, const Account& a)
     return out << "{" << a.name << ", " << a.pass << ", " << a.rights << ", " << a.disabled << "}";
 }
 
-class AdminFixture : public ::testing::Test {
+class AdminFixture : public assocman_testing::WindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char arg0[] = "admin_tests";
-        static char* argv[] = {arg0, nullptr};
-        ui::start_runtime(argc, argv);
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(QDir(dir.path()).mkpath("usertext"));
-        ui::reset_for_tests();
-        ui::set_program_directory(dir.path());
-        ui::presenter::set_scripted(true);
-        ui::presenter::clear();
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
         auto& st = app::state();
         st.association_name = "星火社";
-        st.database_password = "k";
+        set_database_key("k");
         st.workspace_admin = "管理员";
         admin::register_admin_handlers();
-        add_form(":/forms/password_change.json");
-        add_form(":/forms/new_admin.json");
-        QString error;
-        ASSERT_TRUE(ui::add_description(R"({"window":"workspace","title":"w","size":[784,635]})", "workspace",
-                                        &error))
-            << error.toStdString();
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form("password_change"));
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form("new_admin"));
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_description(
+            R"({"window":"workspace","title":"w","size":[784,635]})", "workspace"));
         ASSERT_TRUE(ui::load_window(kWorkspace));
     }
-
-    void TearDown() override
-    {
-        ui::reset_for_tests();
-        ui::presenter::set_scripted(false);
-    }
-
-    static void add_form(const QString& resource)
-    {
-        QFile file(resource);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << resource.toStdString();
-        QString error;
-        ASSERT_TRUE(ui::add_description(file.readAll(), resource, &error)) << error.toStdString();
-    }
-
-    std::string database_file() const { return (dir.path() + "/usertext/causercount.mdb").toStdString(); }
 
     // Replaces the database with one holding exactly these accounts; empty
     // texts go in as NULL, as the record set writes them.
     void make_database(const std::vector<Account>& accounts)
     {
         QFile::remove(QString::fromStdString(database_file()));
-        std::string error;
-        ASSERT_TRUE(db::create_database(database_file(), "k", &error)) << error;
+        ASSERT_NO_FATAL_FAILURE(create_database());
         const auto text = [](const std::string& t) { return t.empty() ? db::Param{} : db::Param{t}; };
         for (const Account& a : accounts) {
             run("insert into adminuser (adminname, adminpass, quanxian, disabled) values (?, ?, ?, ?)",
@@ -99,23 +67,11 @@ protected:
         }
     }
 
-    // One statement through a connection of the test's own, as another
-    // window or another copy of the program would write.
-    void run(const std::string& sql, const std::vector<db::Param>& params = {})
-    {
-        db::Connection c;
-        ASSERT_TRUE(db::db_connect_access(c, database_file(), "k"));
-        db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
-        ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params)) << sql;
-    }
-
     std::vector<Account> accounts()
     {
         db::Connection c;
-        EXPECT_TRUE(db::db_connect_access(c, database_file(), "k"));
         db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
+        EXPECT_TRUE(connect(c, rs));
         EXPECT_TRUE(db::recordset_open(rs, "select * from adminuser order by rowid", db::kSql));
         std::vector<Account> out(static_cast<std::size_t>(std::max(0, db::record_count(rs))));
         for (Account& a : out) {
@@ -149,13 +105,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    static QStringList texts()
-    {
-        QStringList out;
-        for (const auto& m : ui::presenter::shown()) out << m.text;
-        return out;
-    }
-
     // Every message of these windows is a tip with the information icon.
     static void expect_information_tips()
     {
@@ -164,8 +113,6 @@ protected:
             EXPECT_EQ(m.style, ui::MB_OK | ui::MB_ICONINFORMATION) << m.text.toStdString();
         }
     }
-
-    QTemporaryDir dir;
 };
 
 }  // namespace admin_test

@@ -6,6 +6,7 @@ namespace {
 
 using admin_test::Account;
 using assoc::password_digest;
+using assocman_testing::shown_texts;
 
 const QString kWin = "new_admin";
 const QString kName = "编辑框账号";
@@ -48,7 +49,7 @@ TEST_F(NewAdmin, RightsAreCheckedWhenTheWindowOpens)
         make_database(c.rows);
         ui::presenter::clear();
         open(kWin);
-        EXPECT_EQ(texts(), c.refused ? QStringList{kNoRights} : QStringList{}) << c.label;
+        EXPECT_EQ(shown_texts(), c.refused ? QStringList{kNoRights} : QStringList{}) << c.label;
         expect_information_tips();
         EXPECT_EQ(ui::is_window_open(kWin), !c.refused) << c.label;
         if (!c.refused) {
@@ -80,7 +81,7 @@ TEST_F(NewAdmin, StoresNameDigestAndRightsExactlyAsTyped)
         fill(c.name, c.pass, c.pass);
         ui::set_checked(kWin, kSuper, c.super);
         click(kWin, kButton);
-        EXPECT_EQ(texts(), QStringList{"恭喜您添加用户" + c.name + "成功！"});
+        EXPECT_EQ(shown_texts(), QStringList{"恭喜您添加用户" + c.name + "成功！"});
         expect_information_tips();
         EXPECT_FALSE(ui::is_window_open(kWin)) << c.name.toStdString();
         expected.push_back({c.name.toStdString(), password_digest(c.pass.toStdString()),
@@ -114,7 +115,7 @@ TEST_F(NewAdmin, RefusedInputKeepsTheWindowOpenAndAddsNothing)
         ui::presenter::clear();
         fill(c.name, c.pass, c.confirm);
         click(kWin, kButton);  // the click itself puts the focus on the button
-        EXPECT_EQ(texts(), QStringList{c.message}) << c.label;
+        EXPECT_EQ(shown_texts(), QStringList{c.message}) << c.label;
         EXPECT_EQ(ui::text(kWin, kName), c.name_after) << c.label;
         EXPECT_EQ(ui::text(kWin, kPass), c.pass_after) << c.label;
         EXPECT_EQ(ui::text(kWin, kConfirm), c.confirm_after) << c.label;
@@ -127,7 +128,7 @@ TEST_F(NewAdmin, RefusedInputKeepsTheWindowOpenAndAddsNothing)
     // The taken name was emptied: pressing again at once asks for it.
     ui::presenter::clear();
     click(kWin, kButton);
-    EXPECT_EQ(texts(), QStringList{kIncomplete});
+    EXPECT_EQ(shown_texts(), QStringList{kIncomplete});
 }
 
 TEST_F(NewAdmin, EnterInAnyBoxPressesTheButton)
@@ -140,7 +141,7 @@ TEST_F(NewAdmin, EnterInAnyBoxPressesTheButton)
         ui::set_focus(kWin, box);
         QTest::keyClick(ui::control_widget(kWin, box), Qt::Key_Return);
         QCoreApplication::processEvents();
-        EXPECT_EQ(texts(), QStringList{kIncomplete}) << box.toStdString();
+        EXPECT_EQ(shown_texts(), QStringList{kIncomplete}) << box.toStdString();
     }
 }
 
@@ -153,7 +154,7 @@ TEST_F(NewAdmin, UnstoredAccountIsNotReportedAsCreated)
     ui::presenter::clear();
     fill("n", "p", "p");
     click(kWin, kButton);
-    EXPECT_EQ(texts(), QStringList{"新建账号失败！账号未能保存，请稍后重试！"});
+    EXPECT_EQ(shown_texts(), QStringList{"新建账号失败！账号未能保存，请稍后重试！"});
     EXPECT_TRUE(ui::is_window_open(kWin));
     EXPECT_EQ(ui::text(kWin, kName), "n");
 }

@@ -6,6 +6,7 @@ namespace {
 
 using admin_test::Account;
 using assoc::password_digest;
+using assocman_testing::shown_texts;
 
 const QString kWin = "password_change";
 const QString kOld = "编辑框旧密码";
@@ -71,7 +72,7 @@ TEST_F(PasswordChange, ChangesOnlyTheFirstRowWithNameAndOldPasswordThenCloses)
     // Blanks are part of both passwords and of their digests.
     fill(" 旧 pw ", " 新 ", " 新 ");
     press();
-    EXPECT_EQ(texts(), QStringList{"恭喜您密码修改成功，重新启动程序后生效！"});
+    EXPECT_EQ(shown_texts(), QStringList{"恭喜您密码修改成功，重新启动程序后生效！"});
     expect_information_tips();
 
     std::vector<Account> after = before;
@@ -103,7 +104,7 @@ TEST_F(PasswordChange, RefusedInputKeepsWindowAndStoredDigest)
         ui::presenter::clear();
         fill(c.old_pass, c.new_pass, c.again);
         press();
-        EXPECT_EQ(texts(), QStringList{c.message}) << c.label;
+        EXPECT_EQ(shown_texts(), QStringList{c.message}) << c.label;
         EXPECT_EQ(ui::text(kWin, kOld), c.old_after) << c.label;
         EXPECT_EQ(ui::text(kWin, kNew), c.new_pass) << c.label;
         EXPECT_EQ(ui::text(kWin, kAgain), c.again) << c.label;
@@ -118,7 +119,7 @@ TEST_F(PasswordChange, RefusedInputKeepsWindowAndStoredDigest)
     fill("wrong", "n", "n");
     press();
     press();
-    EXPECT_EQ(texts(), (QStringList{kWrongOld, kIncomplete}));
+    EXPECT_EQ(shown_texts(), (QStringList{kWrongOld, kIncomplete}));
 }
 
 TEST_F(PasswordChange, AccountThatCannotMatchIsAWrongOldPassword)
@@ -141,7 +142,7 @@ TEST_F(PasswordChange, AccountThatCannotMatchIsAWrongOldPassword)
         open(kWin);
         fill("old", "n", "n");
         press();
-        EXPECT_EQ(texts(), QStringList{kWrongOld}) << c.label;
+        EXPECT_EQ(shown_texts(), QStringList{kWrongOld}) << c.label;
         EXPECT_EQ(accounts(), c.rows) << c.label;
         close(kWin);
     }
@@ -156,7 +157,7 @@ TEST_F(PasswordChange, AccountDeletedWhileOpenIsNotReportedAsChanged)
     run("delete from adminuser");
     fill("old", "new", "new");
     press();
-    EXPECT_EQ(texts(), QStringList{"密码修改失败！新密码未能保存，请稍后重试！"});
+    EXPECT_EQ(shown_texts(), QStringList{"密码修改失败！新密码未能保存，请稍后重试！"});
     EXPECT_TRUE(ui::is_window_open(kWin));
     EXPECT_TRUE(accounts().empty());
 
@@ -165,7 +166,7 @@ TEST_F(PasswordChange, AccountDeletedWhileOpenIsNotReportedAsChanged)
     ui::presenter::clear();
     fill("new", "new", "new");
     press();
-    EXPECT_EQ(texts(), QStringList{kWrongOld});
+    EXPECT_EQ(shown_texts(), QStringList{kWrongOld});
 }
 
 }  // namespace

@@ -1,40 +1,29 @@
 // The login window driven through its real widgets, headless, against a
 // real encrypted database and configuration file in a temporary folder.
 #include "assocman/login/login.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <fstream>
+#include <optional>
+
 #include "assocman/shared/cipher.h"
 #include "assocman/shared/digest.h"
 #include "assocman/shared/gbk.h"
 #include "assocman/state/state.h"
+#include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <optional>
-
 namespace {
 
-// Every widget test needs the application object the runtime makes.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "login_tests";
-        static char* argv[] = {arg0, nullptr};
-        ui::start_runtime(argc, argv);
-    }
-};
-::testing::Environment* const qt_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+using assocman_testing::shown_texts;
 
 const QString kWin = "login";
 const QString kName = "编辑框用户名";
@@ -46,45 +35,21 @@ struct Admin {
     bool disabled = false;
 };
 
-QByteArray resource(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-class LoginWindow : public ::testing::Test {
+class LoginWindow : public assocman_testing::WindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        QDir(dir.path()).mkpath("usertext");
-        ui::reset_for_tests();
-        ui::set_program_directory(dir.path());
-        ui::presenter::set_scripted(true);
-        ui::presenter::clear();
-        app::state().association_name.clear();
-        app::state().database_password.clear();
-        app::state().current_admin.clear();
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
         login::register_login_handlers();
         workspace_created = 0;
         ui::register_handler("test.workspace_created", [this] { ++workspace_created; });
-        QString error;
-        ASSERT_TRUE(ui::add_description(resource(":/forms/login.json"), "login.json", &error))
-            << error.toStdString();
-        ASSERT_TRUE(ui::add_description(R"({"window":"workspace","title":"w","size":[100,100],
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(kWin));
+        ASSERT_NO_FATAL_FAILURE(
+            assocman_testing::add_description(R"({"window":"workspace","title":"w","size":[100,100],
             "events":{"on_created":"test.workspace_created"}})",
-                                        "workspace", &error))
-            << error.toStdString();
+                                              "workspace"));
     }
-
-    void TearDown() override
-    {
-        ui::reset_for_tests();
-        ui::presenter::set_scripted(false);
-    }
-
-    QString usertext(const QString& name) const { return dir.path() + "/usertext/" + name; }
 
     void write_config(const std::string& body_utf8)
     {
@@ -94,29 +59,24 @@ protected:
 
     void write_config_for(const std::string& association, const std::string& password)
     {
-        write_config("[配置信息]\r\n协会名称=" + association + "\r\n数据库密文=" +
-                     assoc::encodebin(assoc::to_gbk(password), "wkz", 4) + "\r\n");
+        write_config("[配置信息]\r\n协会名称=" + association +
+                     "\r\n数据库密文=" + assoc::encodebin(assoc::to_gbk(password), "wkz", 4) + "\r\n");
     }
 
     void make_database(const std::string& password, const std::vector<Admin>& admins)
     {
-        const std::string file = usertext("causercount.mdb").toStdString();
-        std::string error;
-        ASSERT_TRUE(db::create_database(file, password, &error)) << error;
-        db::Connection c;
-        ASSERT_TRUE(db::db_connect_access(c, file, password));
-        db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
+        database_key = password;
+        ASSERT_NO_FATAL_FAILURE(create_database());
         for (const Admin& a : admins) {
             // A NULL name goes in as SQL NULL; the flag is a digit of our own.
-            const std::string sql = std::string("insert into adminuser (adminname, adminpass, quanxian, disabled) ") +
-                                    (a.name ? "values (?, ?, '超级管理员', " : "values (NULL, ?, '超级管理员', ") +
-                                    (a.disabled ? "1)" : "0)");
-            const std::vector<db::Param> params =
-                a.name ? std::vector<db::Param>{*a.name, a.pass_digest} : std::vector<db::Param>{a.pass_digest};
-            ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params));
+            const std::string sql =
+                std::string("insert into adminuser (adminname, adminpass, quanxian, disabled) ") +
+                (a.name ? "values (?, ?, '超级管理员', " : "values (NULL, ?, '超级管理员', ") +
+                (a.disabled ? "1)" : "0)");
+            const std::vector<db::Param> params = a.name ? std::vector<db::Param>{*a.name, a.pass_digest}
+                                                         : std::vector<db::Param>{a.pass_digest};
+            ASSERT_NO_FATAL_FAILURE(run(sql, params));
         }
-        db::db_close(c);
     }
 
     void open_login()
@@ -135,14 +95,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto& m : ui::presenter::shown()) out << m.text;
-        return out;
-    }
-
-    QTemporaryDir dir;
     int workspace_created = 0;
 };
 
@@ -182,7 +134,8 @@ TEST_F(LoginWindow, FirstRowMatchingNameAndDigestDecides)
 TEST_F(LoginWindow, LockedFirstMatchRefusesEvenWithAnUnlockedTwin)
 {
     write_config_for("Q", "k");
-    make_database("k", {{"bob", assoc::password_digest("pw"), true}, {"bob", assoc::password_digest("pw"), false}});
+    make_database(
+        "k", {{"bob", assoc::password_digest("pw"), true}, {"bob", assoc::password_digest("pw"), false}});
     open_login();
     type_and_login("bob", "pw");
     ASSERT_EQ(ui::presenter::shown().size(), 1);
@@ -204,16 +157,15 @@ TEST_F(LoginWindow, NearMissesAreRefusedAndClearBothBoxes)
         QString pass;
     };
     const std::vector<Case> cases = {
-        {"trailing blank", "carol ", "pw"},
-        {"other letter case", "Carol", "pw"},
-        {"wrong password", "carol", "pw2"},
-        {"unknown name", "dave", "pw"},
+        {"trailing blank", "carol ", "pw"},          {"other letter case", "Carol", "pw"},
+        {"wrong password", "carol", "pw2"},          {"unknown name", "dave", "pw"},
         {"digest stored in capitals", "erin", "pw"},
     };
     write_config_for("Q", "k");
-    make_database("k", {{"carol", assoc::password_digest("pw"), false},
-                        {"erin", QString::fromStdString(assoc::password_digest("pw")).toUpper().toStdString(), false},
-                        {std::nullopt, assoc::password_digest("pw"), false}});
+    make_database(
+        "k", {{"carol", assoc::password_digest("pw"), false},
+              {"erin", QString::fromStdString(assoc::password_digest("pw")).toUpper().toStdString(), false},
+              {std::nullopt, assoc::password_digest("pw"), false}});
     open_login();
     for (const Case& c : cases) {
         ui::presenter::clear();
@@ -236,7 +188,7 @@ TEST_F(LoginWindow, EmptyBoxesAreRefusedAndKeepTheirText)
     for (auto [name, pass] : std::vector<std::pair<QString, QString>>{{"", "y"}, {"x", ""}, {"", ""}}) {
         ui::presenter::clear();
         type_and_login(name, pass);
-        ASSERT_EQ(texts(), QStringList{"用户名或密码不为空，请重新输入！"});
+        ASSERT_EQ(shown_texts(), QStringList{"用户名或密码不为空，请重新输入！"});
         EXPECT_EQ(ui::text(kWin, kName), name);
         EXPECT_EQ(ui::text(kWin, kPass), pass);
         EXPECT_EQ(ui::focused_control(kWin), kName);
@@ -244,7 +196,7 @@ TEST_F(LoginWindow, EmptyBoxesAreRefusedAndKeepTheirText)
     // Blanks are content: they are checked against the accounts, not refused as empty.
     ui::presenter::clear();
     type_and_login(" ", " ");
-    EXPECT_EQ(texts(), QStringList{"用户名或密码错误！无法完成验证！"});
+    EXPECT_EQ(shown_texts(), QStringList{"用户名或密码错误！无法完成验证！"});
 }
 
 TEST_F(LoginWindow, EnterInEitherBoxClicksLogin)
@@ -259,7 +211,7 @@ TEST_F(LoginWindow, EnterInEitherBoxClicksLogin)
         ui::set_focus(kWin, box);
         QTest::keyClick(ui::control_widget(kWin, box), Qt::Key_Return);
         QCoreApplication::processEvents();
-        EXPECT_EQ(texts(), QStringList{"用户名或密码错误！无法完成验证！"}) << box.toStdString();
+        EXPECT_EQ(shown_texts(), QStringList{"用户名或密码错误！无法完成验证！"}) << box.toStdString();
     }
 }
 
@@ -271,7 +223,7 @@ TEST_F(LoginWindow, MissingConfigurationShowsStopMessageAndTriesWithoutPassword)
     ASSERT_TRUE(ui::load_window(kWin));
     // The close is asynchronous: the window still exists until events run.
     EXPECT_EQ(ui::caption(kWin), "管理系统");
-    ASSERT_EQ(texts(), QStringList{"抱歉，获取系统配置文件出错！"});
+    ASSERT_EQ(shown_texts(), QStringList{"抱歉，获取系统配置文件出错！"});
     EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONSTOP);
     EXPECT_EQ(app::state().database_password, "");
     QCoreApplication::processEvents();
@@ -283,7 +235,8 @@ TEST_F(LoginWindow, MissingConfigurationAndKeyedDatabaseShowsBothMessages)
 {
     make_database("k", {});
     open_login();
-    EXPECT_EQ(texts(), (QStringList{"抱歉，获取系统配置文件出错！", "数据库连接失败！程序无法正常使用！"}));
+    EXPECT_EQ(shown_texts(),
+              (QStringList{"抱歉，获取系统配置文件出错！", "数据库连接失败！程序无法正常使用！"}));
     QCoreApplication::processEvents();
     EXPECT_EQ(ui::open_window_count(), 0);
 }
@@ -295,7 +248,7 @@ TEST_F(LoginWindow, WrongOrMalformedCiphertextEndsInConnectionFailure)
         ui::presenter::clear();
         write_config(std::string("[配置信息]\r\n协会名称=Q\r\n数据库密文=") + cipher + "\r\n");
         open_login();
-        EXPECT_EQ(texts(), QStringList{"数据库连接失败！程序无法正常使用！"}) << cipher;
+        EXPECT_EQ(shown_texts(), QStringList{"数据库连接失败！程序无法正常使用！"}) << cipher;
         QCoreApplication::processEvents();
         EXPECT_FALSE(ui::is_window_open(kWin)) << cipher;
     }

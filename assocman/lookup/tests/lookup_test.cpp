@@ -5,32 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "assocman/state/state.h"
+#include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "lookup_tests";
-        static char* argv[] = {arg0, nullptr};
-        ui::start_runtime(argc, argv);
-    }
-};
-::testing::Environment* const qt_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 const QString kWin = "member_lookup";
 const QString kCriterion = "编辑框姓名找人";
@@ -49,34 +35,22 @@ const char* const kUpdated = "恭喜您！本条数据已更新！";
 // A member's fields in kFields order; nullopt is NULL.
 using Row = std::vector<std::optional<std::string>>;
 
-class LookupWindow : public ::testing::Test {
+class LookupWindow : public assocman_testing::WindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        QDir(dir.path()).mkpath("usertext");
-        ui::reset_for_tests();
-        ui::set_program_directory(dir.path());
-        ui::presenter::set_scripted(true);
-        ui::presenter::clear();
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
         app::state().association_name = "星火社";
-        app::state().database_password = QString::fromStdString(kPassword);
+        set_database_key(kPassword);
         lookup::register_lookup_handlers();
-        QFile form(":/forms/member_lookup.json");
-        ASSERT_TRUE(form.open(QIODevice::ReadOnly));
-        QString error;
-        ASSERT_TRUE(ui::add_description(form.readAll(), "member_lookup.json", &error)) << error.toStdString();
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(kWin));
     }
-
-    void TearDown() override { ui::reset_for_tests(); }
 
     void make_database(const std::vector<Row>& members)
     {
-        const std::string file = (dir.path() + "/usertext/causercount.mdb").toStdString();
-        std::string error;
-        ASSERT_TRUE(db::create_database(file, kPassword, &error)) << error;
-        ASSERT_TRUE(db::db_connect_access(c, file, kPassword));
-        db::recordset_set_connection(rs, c);
+        ASSERT_NO_FATAL_FAILURE(create_database());
+        ASSERT_TRUE(connect(c, rs));
         for (const Row& m : members) {
             std::vector<db::Param> params;
             for (const auto& f : m) params.push_back(f ? db::Param{*f} : db::Param{});
@@ -121,10 +95,9 @@ protected:
     }
 
     // What the user saw since the last call.
-    QStringList messages()
+    static QStringList messages()
     {
-        QStringList out;
-        for (const auto& m : ui::presenter::shown()) out << m.text;
+        const QStringList out = assocman_testing::shown_texts();
         ui::presenter::clear();
         return out;
     }
@@ -138,7 +111,6 @@ protected:
     static QStringList boxes() { return each_box(ui::text); }
     static QStringList modes() { return each_box(ui::edit_mode); }
 
-    QTemporaryDir dir;
     db::Connection c;
     db::RecordSet rs;
 };

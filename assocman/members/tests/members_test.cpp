@@ -5,20 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "assocman/state/state.h"
+#include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
 namespace {
+
+using assocman_testing::shown_texts;
 
 const QString kAdd = "member_add";
 const QString kList = "member_list";
@@ -29,62 +30,24 @@ const QString kNumber = "编辑框编号";
 const QString kTable = "超级列表框1";
 const std::string kKey = "社团密钥";
 
-class MembersFixture : public ::testing::Test {
+class MembersFixture : public assocman_testing::WindowTest {
 protected:
     void SetUp() override
     {
-        static int argc = 1;
-        static char arg0[] = "members_tests";
-        static char* argv[] = {arg0, nullptr};
-        ui::start_runtime(argc, argv);
-        ASSERT_TRUE(dir.isValid());
-        QDir(dir.path()).mkpath("usertext");
-        ui::reset_for_tests();
-        ui::set_program_directory(dir.path());
-        ui::presenter::set_scripted(true);
-        ui::presenter::clear();
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
         app::state().association_name = "星火社";
-        app::state().database_password = QString::fromStdString(kKey);
+        set_database_key(kKey);
         members::register_members_handlers();
-        for (const QString& form : {kAdd, kList}) {
-            QFile f(":/forms/" + form + ".json");
-            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-            QString error;
-            ASSERT_TRUE(ui::add_description(f.readAll(), form, &error)) << error.toStdString();
-        }
-    }
-
-    void TearDown() override
-    {
-        ui::reset_for_tests();
-        ui::presenter::set_scripted(false);
-    }
-
-    std::string file() const { return (dir.path() + "/usertext/causercount.mdb").toStdString(); }
-
-    void make_database()
-    {
-        std::string error;
-        ASSERT_TRUE(db::create_database(file(), kKey, &error)) << error;
-    }
-
-    // Runs one statement on a connection of the test's own.
-    void run(const std::string& sql, const std::vector<db::Param>& params = {})
-    {
-        db::Connection c;
-        ASSERT_TRUE(db::db_connect_access(c, file(), kKey));
-        db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
-        ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params)) << sql;
+        for (const QString& form : {kAdd, kList}) ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(form));
     }
 
     // Every stored member as "name|phonenum|class|sex|xuehao|otherinfo", NULL as "~".
     std::vector<std::string> stored()
     {
         db::Connection c;
-        EXPECT_TRUE(db::db_connect_access(c, file(), kKey));
         db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
+        EXPECT_TRUE(connect(c, rs));
         db::recordset_open(rs,
                            "select coalesce(name,'~')||'|'||coalesce(phonenum,'~')||'|'||coalesce(class,'~')"
                            "||'|'||coalesce(sex,'~')||'|'||coalesce(xuehao,'~')||'|'||coalesce(otherinfo,'~')"
@@ -119,21 +82,12 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto& m : ui::presenter::shown()) out << m.text;
-        return out;
-    }
-
     QStringList list_row(int row) const
     {
         QStringList cells;
         for (int col = 0; col < 6; ++col) cells << ui::cell_text(kList, kTable, row, col);
         return cells;
     }
-
-    QTemporaryDir dir;
 };
 
 using MemberAdd = MembersFixture;
@@ -141,7 +95,7 @@ using MemberList = MembersFixture;
 
 TEST_F(MemberAdd, CaptionsFollowTheAssociationNameAndEscCloses)
 {
-    make_database();
+    create_database();
     for (const QString& association : {QString("星火社"), QString()}) {
         app::state().association_name = association;
         for (const QString& window : {kAdd, kList}) {
@@ -161,13 +115,13 @@ TEST_F(MemberAdd, CaptionsFollowTheAssociationNameAndEscCloses)
 
 TEST_F(MemberAdd, MissingNameOrPhoneIsRefusedAndKeepsTheBoxes)
 {
-    make_database();
+    create_database();
     open(kAdd);
     for (auto [name, phone] : std::vector<std::pair<QString, QString>>{{"张三", ""}, {"", "138"}, {"", ""}}) {
         fill(name, phone, "物理系", "7");
         ui::set_focus(kAdd, kDept);
         press_add();
-        ASSERT_EQ(texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
+        ASSERT_EQ(shown_texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
         EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK | ui::MB_ICONINFORMATION);
         EXPECT_EQ(ui::presenter::shown().front().title, ui::kTipTitle);
         EXPECT_EQ(ui::focused_control(kAdd), kName);
@@ -180,26 +134,26 @@ TEST_F(MemberAdd, MissingNameOrPhoneIsRefusedAndKeepsTheBoxes)
 
 TEST_F(MemberAdd, AddsRowsAsTypedAndEmptiesTheForm)
 {
-    make_database();
+    create_database();
     open(kAdd);
     EXPECT_TRUE(ui::is_checked(kAdd, "单选框1"));
 
     fill("  ", "-", "", "");  // blanks are a name; empty boxes store empty text, not NULL
     press_add();
-    EXPECT_EQ(texts(), QStringList{"恭喜您，成员添加成功！"});
+    EXPECT_EQ(shown_texts(), QStringList{"恭喜您，成员添加成功！"});
     EXPECT_EQ(ui::focused_control(kAdd), kName);
     for (const QString& box : {kName, kPhone, kDept, kNumber}) EXPECT_EQ(ui::text(kAdd, box), "");
 
     // Pressing again at once finds the form empty.
     press_add();
-    EXPECT_EQ(texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
+    EXPECT_EQ(shown_texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
 
     QTest::mouseClick(ui::control_widget(kAdd, "单选框2"), Qt::LeftButton);
     EXPECT_FALSE(ui::is_checked(kAdd, "单选框1"));
     for (int i = 0; i < 2; ++i) {  // the same member twice gives two rows; the choice survives
         fill("李四", "13800001111", "化学系", "2023-01");
         press_add();
-        EXPECT_EQ(texts(), QStringList{"恭喜您，成员添加成功！"});
+        EXPECT_EQ(shown_texts(), QStringList{"恭喜您，成员添加成功！"});
         EXPECT_TRUE(ui::is_checked(kAdd, "单选框2"));
     }
 
@@ -210,13 +164,13 @@ TEST_F(MemberAdd, AddsRowsAsTypedAndEmptiesTheForm)
 
 TEST_F(MemberAdd, QuotesAndSqlInTypedTextAreStoredUnchanged)
 {
-    make_database();
+    create_database();
     open(kAdd);
     const std::vector<QString> names = {"O'Neil", "x'); delete from causer; --", "'"};
     for (const QString& name : names) {
         fill(name, "1", "a'b", "");
         press_add();
-        EXPECT_EQ(texts(), QStringList{"恭喜您，成员添加成功！"}) << name.toStdString();
+        EXPECT_EQ(shown_texts(), QStringList{"恭喜您，成员添加成功！"}) << name.toStdString();
     }
     std::vector<std::string> expected;
     for (const QString& name : names) expected.push_back(name.toStdString() + "|1|a'b|男||~");
@@ -225,7 +179,7 @@ TEST_F(MemberAdd, QuotesAndSqlInTypedTextAreStoredUnchanged)
 
 TEST_F(MemberAdd, MissingTableGivesEngineErrorThenFailureAndAnEmptyList)
 {
-    make_database();
+    create_database();
     open(kAdd);
     run("drop table causer");
     fill("王五", "139", "数学系", "9");
@@ -251,7 +205,7 @@ TEST_F(MemberAdd, MissingTableGivesEngineErrorThenFailureAndAnEmptyList)
 
 TEST_F(MemberAdd, TypingRulesOfTheBoxes)
 {
-    make_database();
+    create_database();
     open(kAdd);
     struct Case {
         QString box;
@@ -296,13 +250,13 @@ TEST_F(MemberAdd, FailedConnectionTellsTheUserAndClosesEachWindow)
             QCoreApplication::processEvents();
             EXPECT_FALSE(ui::is_window_open(window)) << password << window.toStdString();
         }
-        if (!QFile::exists(QString::fromStdString(file()))) make_database();
+        if (!QFile::exists(QString::fromStdString(database_file()))) create_database();
     }
 }
 
 TEST_F(MemberList, ShowsEveryRowInColumnOrderWithNullsAsEmptyCells)
 {
-    make_database();
+    create_database();
     run("insert into causer (name,phonenum,class,sex,xuehao,otherinfo) values (?,?,?,?,?,?)",
         {std::string("张三"), std::string("138"), std::string("物理系"), std::string("男"), std::string("01"),
          std::string("班长")});
@@ -316,7 +270,7 @@ TEST_F(MemberList, ShowsEveryRowInColumnOrderWithNullsAsEmptyCells)
 
 TEST_F(MemberList, IsASnapshotUntilReopened)
 {
-    make_database();
+    create_database();
     open(kList);
     EXPECT_EQ(ui::row_count(kList, kTable), 0);
     EXPECT_TRUE(ui::presenter::shown().isEmpty());

@@ -5,33 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "assocman/state/state.h"
+#include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "notes_tests";
-        static char* argv[] = {arg0, nullptr};
-        ui::start_runtime(argc, argv);
-    }
-};
-::testing::Environment* const qt_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+using assocman_testing::shown_texts;
 
 const QString kWin = "notes";
 const QString kList = "列表框问题列表";
@@ -49,42 +38,21 @@ struct Note {
     Text title, category, body, time;
 };
 
-class NotesWindow : public ::testing::Test {
+class NotesWindow : public assocman_testing::WindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        QDir(dir.path()).mkpath("usertext");
-        ui::reset_for_tests();
-        ui::set_program_directory(dir.path());
-        ui::presenter::set_scripted(true);
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
         app::state().association_name = "星火社";
-        app::state().database_password = QString::fromStdString(kPassword);
+        set_database_key(kPassword);
         notes::register_notes_handlers();
-        QFile form(":/forms/notes.json");
-        ASSERT_TRUE(form.open(QIODevice::ReadOnly));
-        QString error;
-        ASSERT_TRUE(ui::add_description(form.readAll(), "notes.json", &error)) << error.toStdString();
-    }
-
-    void TearDown() override { ui::reset_for_tests(); }
-
-    std::string file() const { return (dir.path() + "/usertext/causercount.mdb").toStdString(); }
-
-    // Runs one statement on a connection of the test's own.
-    void run(const std::string& sql, const std::vector<db::Param>& params = {})
-    {
-        db::Connection c;
-        ASSERT_TRUE(db::db_connect_access(c, file(), kPassword));
-        db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
-        ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params)) << sql;
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(kWin));
     }
 
     void make_database(const std::vector<Note>& notes)
     {
-        std::string error;
-        ASSERT_TRUE(db::create_database(file(), kPassword, &error)) << error;
+        ASSERT_NO_FATAL_FAILURE(create_database());
         const auto param = [](const Text& t) { return t ? db::Param{*t} : db::Param{}; };
         for (const Note& n : notes) {
             run("insert into ketang (title, class, text, time) values (?, ?, ?, ?)",
@@ -96,9 +64,8 @@ protected:
     std::vector<std::vector<std::string>> stored()
     {
         db::Connection c;
-        EXPECT_TRUE(db::db_connect_access(c, file(), kPassword));
         db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
+        EXPECT_TRUE(connect(c, rs));
         EXPECT_TRUE(db::recordset_open(rs,
                                        "select coalesce(title, '<null>') t, coalesce(class, '<null>') c,"
                                        " coalesce(text, '<null>') x from ketang order by rowid",
@@ -160,15 +127,6 @@ protected:
         return {ui::text(kWin, kShownTitle), ui::text(kWin, kShownCategory), ui::text(kWin, kShownTime),
                 ui::text(kWin, kShownBody)};
     }
-
-    QStringList messages()
-    {
-        QStringList out;
-        for (const auto& m : ui::presenter::shown()) out << m.text;
-        return out;
-    }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(NotesWindow, OpeningSetsCaptionListsTitlesInStoredOrderAndEmptiesFields)
@@ -185,7 +143,7 @@ TEST_F(NotesWindow, OpeningSetsCaptionListsTitlesInStoredOrderAndEmptiesFields)
         EXPECT_EQ(ui::item_count(kWin, kCategory), 5);
         EXPECT_EQ(ui::item_text(kWin, kCategory, ui::current_index(kWin, kCategory)), "会员课堂提问");
         EXPECT_EQ(ui::current_xp_style(), 2);
-        EXPECT_TRUE(messages().isEmpty());
+        EXPECT_TRUE(shown_texts().isEmpty());
         ui::destroy_window_or_unit(kWin);
         QCoreApplication::processEvents();
     }
@@ -260,7 +218,7 @@ TEST_F(NotesWindow, SubmitStoresNearMissesExactlyAndResetsTheInput)
     QStringList titles = items();
     for (const auto& c : cases) {
         submit(c.title, c.body, c.category);
-        EXPECT_EQ(messages(), QStringList{"恭喜您！数据添加成功！"}) << c.title.toStdString();
+        EXPECT_EQ(shown_texts(), QStringList{"恭喜您！数据添加成功！"}) << c.title.toStdString();
         expected.push_back(c.row);
         titles << c.title;
         EXPECT_EQ(stored(), expected);
@@ -287,7 +245,7 @@ TEST_F(NotesWindow, ANoteSubmittedNowCanBeShownRefusedAgainAndDeleted)
     EXPECT_FALSE(ui::text(kWin, kShownTime).isEmpty());  // the column's default
 
     submit("新问题", "别的内容");
-    EXPECT_EQ(messages(), QStringList{"本条记录已提交！请不要重复记录！"});
+    EXPECT_EQ(shown_texts(), QStringList{"本条记录已提交！请不要重复记录！"});
 
     pick(1);
     click("按钮1");
@@ -312,7 +270,7 @@ TEST_F(NotesWindow, DeleteAsksFirstAndRemovesTheFirstRowWithTheSelectedTitle)
     EXPECT_EQ(items(), (QStringList{"A", "B", "A"}));
 
     click("按钮1");
-    EXPECT_EQ(messages(), QStringList{"确定要删除该记录吗？"});
+    EXPECT_EQ(shown_texts(), QStringList{"确定要删除该记录吗？"});
     EXPECT_EQ(items(), (QStringList{"A", "B"}));
     EXPECT_EQ(ui::current_index(kWin, kList), -1);
     EXPECT_EQ(shown_note(), (QStringList{"", "", "", ""}));
@@ -325,11 +283,11 @@ TEST_F(NotesWindow, DeleteWithoutSelectionAsksButDeletesNothing)
          {std::vector<Note>{}, std::vector<Note>{{{}, {}, "untitled", {}}}}) {
         ui::destroy_window_or_unit(kWin);
         QCoreApplication::processEvents();
-        QFile::remove(QString::fromStdString(file()));
+        QFile::remove(QString::fromStdString(database_file()));
         make_database(notes);
         open();
         click("按钮1");
-        EXPECT_EQ(messages(), QStringList{"确定要删除该记录吗？"});
+        EXPECT_EQ(shown_texts(), QStringList{"确定要删除该记录吗？"});
         EXPECT_EQ(stored().size(), notes.size());
         EXPECT_EQ(ui::item_count(kWin, kList), static_cast<int>(notes.size()));
     }
@@ -342,7 +300,7 @@ TEST_F(NotesWindow, FailedWritesAreReportedAndLoseNothing)
     run("alter table ketang rename to ketang_gone");
 
     submit("新", "内容", 2);
-    EXPECT_EQ(messages(), QStringList{"抱歉，数据添加失败！请稍后重新提交！"});
+    EXPECT_EQ(shown_texts(), QStringList{"抱歉，数据添加失败！请稍后重新提交！"});
     EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK | ui::MB_ICONSTOP);
     EXPECT_EQ(ui::text(kWin, kTitle), "新");
     EXPECT_EQ(ui::text(kWin, kBody), "内容");
@@ -352,12 +310,12 @@ TEST_F(NotesWindow, FailedWritesAreReportedAndLoseNothing)
     pick(0);
     EXPECT_EQ(ui::text(kWin, kShownBody), "a");  // the unsaved row did not stall the scan
     click("按钮1");
-    EXPECT_EQ(messages(), (QStringList{"确定要删除该记录吗？", "抱歉，记录删除失败！请稍后重试！"}));
+    EXPECT_EQ(shown_texts(), (QStringList{"确定要删除该记录吗？", "抱歉，记录删除失败！请稍后重试！"}));
     EXPECT_EQ(items(), QStringList{"A"});
 
     run("alter table ketang_gone rename to ketang");
     submit("新", "内容", 2);
-    EXPECT_EQ(messages(), QStringList{"恭喜您！数据添加成功！"});
+    EXPECT_EQ(shown_texts(), QStringList{"恭喜您！数据添加成功！"});
     EXPECT_EQ(stored().size(), 2u);
 }
 
@@ -369,7 +327,7 @@ TEST_F(NotesWindow, UnreachableDatabaseGivesAnEmptyWindowThatNeverClaimsSuccess)
     ASSERT_EQ(ui::presenter::shown().size(), 1);  // the engine's text, from the record set
     EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK);
     submit("新", "内容");
-    EXPECT_EQ(messages(), QStringList{"抱歉，数据添加失败！请稍后重新提交！"});
+    EXPECT_EQ(shown_texts(), QStringList{"抱歉，数据添加失败！请稍后重新提交！"});
 }
 
 }  // namespace

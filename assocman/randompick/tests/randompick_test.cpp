@@ -18,6 +18,7 @@
 
 #include "assocman/randompick/generator.h"
 #include "assocman/state/state.h"
+#include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
 #include "platform/speech/tests/test_support.h"
@@ -26,18 +27,6 @@
 #include "platform/ui/runtime.h"
 
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "randompick_tests";
-        static char* argv[] = {arg0, nullptr};
-        ui::start_runtime(argc, argv);
-    }
-};
-::testing::Environment* const qt_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 const QString kWin = "random_pick";
 const QString kNameLabel = "透明标签显示姓名";
@@ -49,53 +38,35 @@ struct Row {
     bool present = false;
 };
 
-class RandomPickWindow : public ::testing::Test {
+class RandomPickWindow : public assocman_testing::WindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir_.isValid());
-        QDir(dir_.path()).mkpath("usertext");
-        ui::reset_for_tests();
-        ui::set_program_directory(dir_.path());
-        ui::presenter::set_scripted(true);
-        ui::presenter::clear();
-        auto& s = app::state();
-        s.association_name = "Quillet";
-        s.database_password = QString::fromStdString(kPassword);
-        s.pick_names.clear();
-        s.pick_voice.reset();
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
+        app::state().association_name = "Quillet";
+        set_database_key(kPassword);
         randompick::register_randompick_handlers();
-        QFile form(":/forms/random_pick.json");
-        ASSERT_TRUE(form.open(QIODevice::ReadOnly));
-        QString error;
-        ASSERT_TRUE(ui::add_description(form.readAll(), "random_pick.json", &error)) << error.toStdString();
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(kWin));
     }
 
     void TearDown() override
     {
-        ui::reset_for_tests();
-        app::state().pick_voice.reset();
-        app::state().pick_names.clear();
+        WindowTest::TearDown();
         unsetenv("ASSOCMAN_SPEECH_WAV_DIR");
     }
 
     // Makes `qiandao` hold exactly these rows (creating the database first).
     void set_rows(const std::vector<Row>& rows)
     {
-        const std::string file = (dir_.path() + "/usertext/causercount.mdb").toStdString();
-        std::string error;
-        if (!QFile::exists(QString::fromStdString(file))) {
-            ASSERT_TRUE(db::create_database(file, kPassword, &error)) << error;
+        if (!QFile::exists(QString::fromStdString(database_file()))) {
+            ASSERT_NO_FATAL_FAILURE(create_database());
         }
-        db::Connection c;
-        ASSERT_TRUE(db::db_connect_access(c, file, kPassword));
-        db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
-        ASSERT_TRUE(db::recordset_open(rs, "delete from qiandao", db::kSql));
+        ASSERT_NO_FATAL_FAILURE(run("delete from qiandao"));
         for (const Row& r : rows) {
             const db::Param name = r.name ? db::Param{*r.name} : db::Param{};
-            ASSERT_TRUE(db::recordset_open(rs, "insert into qiandao (name, dao) values (?, ?)", db::kSql,
-                                           {name, static_cast<long long>(r.present)}));
+            ASSERT_NO_FATAL_FAILURE(run("insert into qiandao (name, dao) values (?, ?)",
+                                        {name, static_cast<long long>(r.present)}));
         }
     }
 
@@ -124,8 +95,6 @@ protected:
     static void tick() { ASSERT_TRUE(ui::detail::call_handler("random_pick.on_tick")); }
 
     QString shown() const { return ui::text(kWin, kNameLabel); }
-
-    QTemporaryDir dir_;
 };
 
 TEST_F(RandomPickWindow, OpensIdleWithEveryRollCallRowAsACandidate)

@@ -21,6 +21,7 @@
 
 #include "assocman/shared/gbk.h"
 #include "assocman/state/state.h"
+#include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
 #include "platform/ui/message.h"
@@ -31,22 +32,12 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace {
 
+using assocman_testing::shown_texts;
+
 const QString kWin = "rollcall";
 const QString kLabel = "透明标签姓名";
 const std::string kKey = "rollcall-key";
 const QString kLast = "当前已经是最后一位成员！";
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "rollcall_tests";
-        static char* argv[] = {arg0, nullptr};
-        ui::start_runtime(argc, argv);
-    }
-};
-::testing::Environment* const qt_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 QByteArray read_file(const QString& path)
 {
@@ -70,62 +61,33 @@ std::string report_bytes(const std::vector<std::string>& present, const std::vec
     return assoc::to_gbk(text);
 }
 
-class RollCall : public ::testing::Test {
+class RollCall : public assocman_testing::WindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(QDir(dir.path()).mkpath("usertext"));
-        previous_dir = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        ui::reset_for_tests();
-        ui::set_program_directory(dir.path());
-        ui::presenter::set_scripted(true);
-        ui::presenter::clear();
-        auto& s = app::state();
-        s.association_name = "Quillet";
-        s.database_password = QString::fromStdString(kKey);
-        s.roll_call_voice.reset();
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
+        enter_program_folder();
+        app::state().association_name = "Quillet";
+        set_database_key(kKey);
         rollcall::register_rollcall_handlers();
-        QString error;
-        ASSERT_TRUE(ui::add_description(read_file(":/forms/rollcall.json"), "rollcall.json", &error))
-            << error.toStdString();
-        std::string db_error;
-        ASSERT_TRUE(db::create_database(db_file(), kKey, &db_error)) << db_error;
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(kWin));
+        ASSERT_NO_FATAL_FAILURE(create_database());
     }
 
-    void TearDown() override
-    {
-        ui::reset_for_tests();
-        ui::presenter::set_scripted(false);
-        app::state().roll_call_voice.reset();
-        QDir::setCurrent(previous_dir);
-    }
-
-    std::string db_file() const { return (dir.path() + "/usertext/causercount.mdb").toStdString(); }
-    QString report_path() const { return dir.path() + "/usertext/" + today_file_name(); }
-
-    void run_sql(const std::string& sql, const std::vector<db::Param>& params = {})
-    {
-        db::Connection c;
-        ASSERT_TRUE(db::db_connect_access(c, db_file(), kKey));
-        db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
-        ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params)) << sql;
-    }
+    QString report_path() const { return usertext(today_file_name()); }
 
     void add_members(const std::vector<std::string>& names)
     {
-        for (const auto& n : names) run_sql("insert into causer (name) values (?)", {n});
+        for (const auto& n : names) run("insert into causer (name) values (?)", {n});
     }
 
     // qiandao as stored, in table order: "name=mark".
     std::vector<std::string> list_rows()
     {
         db::Connection c;
-        EXPECT_TRUE(db::db_connect_access(c, db_file(), kKey));
         db::RecordSet rs;
-        db::recordset_set_connection(rs, c);
+        EXPECT_TRUE(connect(c, rs));
         EXPECT_TRUE(
             db::recordset_open(rs, "select name || '=' || dao as r from qiandao order by rowid", db::kSql));
         std::vector<std::string> rows(std::max(db::record_count(rs), 0));
@@ -159,29 +121,19 @@ protected:
     }
 
     QString shown_name() const { return ui::text(kWin, kLabel); }
-
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const auto& m : ui::presenter::shown()) out << m.text;
-        return out;
-    }
-
-    QTemporaryDir dir;
-    QString previous_dir;
 };
 
 TEST_F(RollCall, OpeningRebuildsTheListFromEveryMemberName)
 {
     // Names are bound: a quote is called like any other character.
     add_members({"张三", "O'Neil", "x'); delete from causer; --", "张三"});
-    run_sql("insert into qiandao (name, dao) values ('旧成员', 1)");
+    run("insert into qiandao (name, dao) values ('旧成员', 1)");
     open();
     EXPECT_EQ(ui::caption(kWin), "Quillet-电子点名系统");
     EXPECT_EQ(shown_name(), "张三");
     EXPECT_EQ(list_rows(),
               std::vector<std::string>({"张三=0", "O'Neil=0", "x'); delete from causer; --=0", "张三=0"}));
-    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_TRUE(shown_texts().isEmpty());
 }
 
 // One roll call walked step by step: what the window shows after each press.
@@ -218,7 +170,7 @@ TEST_F(RollCall, NavigationAndMarksFollowTheList)
         ui::presenter::clear();
         press(std::string(1, step.key));
         EXPECT_EQ(shown_name(), step.name);
-        EXPECT_EQ(messages(), step.messages);
+        EXPECT_EQ(shown_texts(), step.messages);
         for (const auto& m : ui::presenter::shown()) EXPECT_EQ(m.style, ui::MB_OK | ui::MB_ICONINFORMATION);
     }
     EXPECT_EQ(list_rows(), std::vector<std::string>({"甲=1", "乙=0", "丙=1"}));
@@ -244,7 +196,7 @@ TEST_P(RollCallReport, FileListsPresentThenAbsentInListOrder)
     EXPECT_FALSE(QFile::exists(report_path())) << "no report before the end is passed";
     ui::presenter::clear();
     press("P");
-    EXPECT_EQ(messages(), QStringList({kLast, "签到情况统计报告已生成！\r\n文件位于：" + report_path()}));
+    EXPECT_EQ(shown_texts(), QStringList({kLast, "签到情况统计报告已生成！\r\n文件位于：" + report_path()}));
     const QByteArray bytes = read_file(report_path());
     EXPECT_EQ(bytes.toStdString(), report_bytes(c.present, c.absent));
     EXPECT_EQ(shown_name().toStdString(), c.members.empty() ? "" : c.members.back());
@@ -278,8 +230,8 @@ TEST_F(RollCall, EveryFurtherMarkRewritesTheDaysReport)
 
     ui::presenter::clear();
     press("P");  // after a report: the message and the report again
-    EXPECT_EQ(messages().size(), 2);
-    EXPECT_EQ(messages().value(0), kLast);
+    EXPECT_EQ(shown_texts().size(), 2);
+    EXPECT_EQ(shown_texts().value(0), kLast);
 
     press("BBANP");  // a marked absent, then past the end again
     EXPECT_EQ(read_file(report_path()).toStdString(), report_bytes({"b"}, {"a"}));
@@ -299,7 +251,7 @@ TEST_F(RollCall, ReportThatCannotBeWrittenSaysSo)
     ui::presenter::clear();
     press("P");
     const QString path = elsewhere.path() + "/usertext/" + today_file_name();
-    EXPECT_EQ(messages(), QStringList({kLast, "签到情况统计报告生成失败！\r\n无法写入：" + path}));
+    EXPECT_EQ(shown_texts(), QStringList({kLast, "签到情况统计报告生成失败！\r\n无法写入：" + path}));
     ASSERT_EQ(ui::presenter::shown().size(), 2);
     EXPECT_EQ(ui::presenter::shown()[1].style, ui::MB_OK | ui::MB_ICONSTOP);
     EXPECT_FALSE(QFile::exists(path));

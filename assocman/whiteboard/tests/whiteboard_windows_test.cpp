@@ -4,13 +4,13 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <optional>
 #include <string>
 
 #include "assocman/state/state.h"
+#include "assocman/testing/window_test.h"
 #include "assocman/whiteboard/whiteboard.h"
 #include "assocman/workspace/workspace.h"
 #include "platform/ui/message.h"
@@ -37,48 +37,29 @@ public slots:
     void open(const QUrl& url) { urls.append(url); }
 };
 
-class WhiteboardWindows : public ::testing::Test {
+class WhiteboardWindows : public assocman_testing::WindowTest {
 protected:
     void SetUp() override
     {
-        static int argc = 1;
-        static char name[] = "whiteboard_tests";
-        static char* argv[] = {name, nullptr};
-        ui::start_runtime(argc, argv);
-        ui::reset_for_tests();
-        ui::presenter::set_scripted(true);
-        ui::presenter::clear();
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
         ui::apply_xp_style(0);
         whiteboard::register_whiteboard_handlers();
-        QString error;
         for (const QString& window : {kEditor, kAbout, kHelp}) {
-            QFile form(QStringLiteral(":/forms/") + window + QStringLiteral(".json"));
-            ASSERT_TRUE(form.open(QIODevice::ReadOnly)) << window.toStdString();
-            ASSERT_TRUE(ui::add_description(form.readAll(), window, &error)) << error.toStdString();
+            ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(window));
         }
-        ASSERT_TRUE(ui::add_description(R"({"window": "workspace", "title": "ws", "size": [784, 635]})",
-                                        "workspace", &error));
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_description(
+            R"({"window": "workspace", "title": "ws", "size": [784, 635]})", "workspace"));
         ASSERT_TRUE(ui::load_window(QStringLiteral("workspace")));
-
-        ASSERT_TRUE(folder_.isValid());
-        ASSERT_TRUE(QDir(folder_.path()).mkpath(QStringLiteral("usertext")));
-        previous_dir_ = QDir::currentPath();
-        QDir::setCurrent(folder_.path());
+        enter_program_folder();
 
         auto& st = app::state();
         st.association_name = QStringLiteral("Quillet");
-        st.editor_whiteboard_lines.clear();
         // The workspace's own copy must stay as the workspace read it.
         st.whiteboard_lines = QStringList{QStringLiteral("workspace")};
     }
 
-    void TearDown() override
-    {
-        ui::reset_for_tests();
-        QDir::setCurrent(previous_dir_);
-    }
-
-    QString board_path() const { return folder_.filePath(QStringLiteral("usertext/systemad.txt")); }
+    QString board_path() const { return usertext(QStringLiteral("systemad.txt")); }
 
     void write_board(const std::string& bytes)
     {
@@ -129,9 +110,6 @@ protected:
         QTest::mouseClick(ui::control_widget(kEditor, QStringLiteral("按钮修改课堂要点")), Qt::LeftButton);
         ui::wait_processing_events(20);
     }
-
-    QTemporaryDir folder_;
-    QString previous_dir_;
 };
 
 // ---- editor: opening -------------------------------------------------------
@@ -205,7 +183,7 @@ TEST_P(WhiteboardEditorSave, NumbersBoxesAndReplacesTheWholeFile)
 
     EXPECT_EQ(boxes(), u(c.shown));
     EXPECT_EQ(read_board(), c.bytes);
-    const QDir usertext(folder_.filePath(QStringLiteral("usertext")));
+    const QDir usertext(dir.filePath(QStringLiteral("usertext")));
     EXPECT_EQ(usertext.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("systemad.txt")});  // no temporary file left behind
     const auto shown = ui::presenter::shown();
@@ -258,7 +236,7 @@ class WhiteboardEditorSaveFails : public WhiteboardWindows, public ::testing::Wi
 TEST_P(WhiteboardEditorSaveFails, ReportsFailureAndKeepsTypedTexts)
 {
     open(kEditor);
-    const QString usertext = folder_.filePath(QStringLiteral("usertext"));
+    const QString usertext = dir.filePath(QStringLiteral("usertext"));
     ASSERT_TRUE(GetParam().break_folder(usertext));
     fill_boxes("a||c|d");
     click_save();
