@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real assocman under an X server: first-run setup, the login
-# window, a login with the initial administrator, the workspace; then a
-# second start that leaves with Esc and must end with exit code 0.
+# window, a login with the initial administrator, the workspace, a roll call
+# that writes the day's report; then a second start that leaves with Esc and
+# must end with exit code 0.
 # Usage: smoke_test.sh <bin-dir>
 set -uo pipefail
 bin=$1
@@ -45,6 +46,26 @@ xdotool key Return
 wait_window "当前管理用户:admin" 20 || fail "workspace did not open after the login"
 sleep 0.5
 xdotool search --onlyvisible --name "Quillet管理系统\$" >/dev/null 2>&1 && fail "login window still open"
+
+# A roll call over the (empty) register: its first mark ends the list and
+# writes the day's attendance report.
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+xdotool key --window "$wid" ctrl+q
+wait_window "Quillet-电子点名系统" 20 || fail "Ctrl+Q did not open the roll call"
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+sleep 0.3
+xdotool key Return
+for box in 1 2; do
+  wait_window "温馨提示-Tarnwick" 20 || fail "message $box of the roll call did not appear"
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  sleep 0.3
+  xdotool key Return
+  sleep 0.5
+done
+report="$work/usertext/$(date +%Y年%-m月%-d日).txt"
+[ -f "$report" ] || fail "no attendance report at $report"
+expected=$(printf -- '--------已签到会员列表--------\r\n\r\n\r\n\r\n--------本次缺席会员列表--------\r\n' | iconv -f UTF-8 -t GB18030 | od -An -tx1)
+[ "$(od -An -tx1 <"$report")" = "$expected" ] || fail "the report's bytes are not the expected GBK text"
 kill "$pid"; wait "$pid" 2>/dev/null; pid=""
 
 # 2. Esc on the login window ends the program with exit code 0.
