@@ -1,5 +1,10 @@
 #include "assocman/app/program.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QString>
+#include <cstdlib>
+
 #include "assocman/admin/admin.h"
 #include "assocman/login/login.h"
 #include "assocman/lookup/lookup.h"
@@ -11,12 +16,6 @@
 #include "assocman/whiteboard/whiteboard.h"
 #include "assocman/workspace/workspace.h"
 #include "platform/ui/runtime.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QString>
-
-#include <cstdlib>
 
 namespace app {
 

@@ -1,13 +1,13 @@
 #include "assocman/login/login.h"
 
+#include <string>
+
 #include "assocman/shared/configuration.h"
 #include "assocman/shared/digest.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
-
-#include <string>
 
 namespace login {
 namespace {

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 namespace speech {
@@ -14,13 +13,13 @@ class ETextToSpeech;
 namespace app {
 
 struct ProgramState {
-    QString association_name;     // from the configuration; heads every caption
-    QString database_password;    // deciphered; every connection uses it
-    QString current_admin;        // set by a successful login
-    QString workspace_admin;      // the workspace's copy of current_admin
-    QString working_folder;       // the workspace's current directory + "/"
-    QString whiteboard_text;      // the workspace's trimmed whiteboard text
-    QStringList whiteboard_lines; // ... and its lines
+    QString association_name;      // from the configuration; heads every caption
+    QString database_password;     // deciphered; every connection uses it
+    QString current_admin;         // set by a successful login
+    QString workspace_admin;       // the workspace's copy of current_admin
+    QString working_folder;        // the workspace's current directory + "/"
+    QString whiteboard_text;       // the workspace's trimmed whiteboard text
+    QStringList whiteboard_lines;  // ... and its lines
     std::unique_ptr<speech::ETextToSpeech> roll_call_voice;
     std::unique_ptr<speech::ETextToSpeech> pick_voice;
     QStringList pick_names;

@@ -1,6 +1,4 @@
 #include <QDirIterator>
-
-#include <algorithm>
 #include <QFile>
 #include <QHash>
 #include <QJsonArray>
@@ -8,6 +6,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 #include "platform/ui/description.h"
 #include "platform/ui/pictures.h"
@@ -508,7 +507,8 @@ QSize WindowDesc::client_size() const
 {
     constexpr int kBorder = 3, kCaption = 26, kMenuBar = 19;
     const int menu = menus.isEmpty() ? 0 : kMenuBar;
-    return QSize(std::max(1, size.width() - 2 * kBorder), std::max(1, size.height() - kCaption - 2 * kBorder - menu));
+    return QSize(std::max(1, size.width() - 2 * kBorder),
+                 std::max(1, size.height() - kCaption - 2 * kBorder - menu));
 }
 
 QStringList WindowDesc::handler_names() const

@@ -2,9 +2,8 @@
 // test can answer the boxes in advance and read back what was shown.
 #pragma once
 
-#include <QString>
 #include <QList>
-
+#include <QString>
 #include <functional>
 
 namespace ui {
@@ -26,7 +25,7 @@ enum MessageStyle : int {
 // What a box returns: the index of the button that closed it.
 enum MessageResult : int {
     ID_OK = 0,
-    ID_CANCEL = 1,   // also the close box of a box that has Cancel
+    ID_CANCEL = 1,  // also the close box of a box that has Cancel
     ID_ABORT = 2,
     ID_RETRY = 3,
     ID_IGNORE = 4,

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <utility>
 #include <optional>
+#include <utility>
 
 #include "assocman/shared/cipher.h"
 #include "assocman/shared/digest.h"
