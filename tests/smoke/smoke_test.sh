@@ -23,6 +23,14 @@ fail() { echo "FAIL: $*"; exit 1; }
 [ -f "$work/usertext/causercount.mdb" ] || fail "no database after setup"
 [ -f "$work/usertext/userconfig.ini" ] || fail "no configuration after setup"
 
+# Two members, entered the way an operator would: the sqlcipher shell with
+# the database password that setup showed once.
+dbpass=$(grep '数据库密码' "$work/setup.log" | sed 's/.*：//')
+[ -n "$dbpass" ] || fail "setup did not show the database password"
+sqlcipher "$work/usertext/causercount.mdb" \
+  "PRAGMA key = '$dbpass'; insert into causer (name) values ('张三'); insert into causer (name) values ('李四');" \
+  >/dev/null || fail "the sqlcipher shell could not add members with the shown password"
+
 wait_window() { # name pattern, seconds
   local i
   for i in $(seq $(( $2 * 10 ))); do
@@ -47,12 +55,17 @@ wait_window "当前管理用户:admin" 20 || fail "workspace did not open after 
 sleep 0.5
 xdotool search --onlyvisible --name "Quillet管理系统\$" >/dev/null 2>&1 && fail "login window still open"
 
-# A roll call over the (empty) register: its first mark ends the list and
-# writes the day's attendance report.
+# A roll call: both members marked present (Enter clicks 签到), the second
+# name is spoken, and the mark after the last one writes the day's report.
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
 xdotool key --window "$wid" ctrl+q
 wait_window "Quillet-电子点名系统" 20 || fail "Ctrl+Q did not open the roll call"
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
+sleep 0.3
+xdotool key Return
+for _ in $(seq 100); do ls "$ASSOCMAN_SPEECH_WAV_DIR"/*.wav >/dev/null 2>&1 && break; sleep 0.1; done
+ls "$ASSOCMAN_SPEECH_WAV_DIR"/*.wav >/dev/null 2>&1 || fail "the next name was not spoken"
+xdotool key Return
 sleep 0.3
 xdotool key Return
 for box in 1 2; do
@@ -64,7 +77,8 @@ for box in 1 2; do
 done
 report="$work/usertext/$(date +%Y年%-m月%-d日).txt"
 [ -f "$report" ] || fail "no attendance report at $report"
-expected=$(printf -- '--------已签到会员列表--------\r\n\r\n\r\n\r\n--------本次缺席会员列表--------\r\n' | iconv -f UTF-8 -t GB18030 | od -An -tx1)
+expected=$(printf -- '--------已签到会员列表--------\r\n张三\r\n李四\r\n\r\n\r\n\r\n--------本次缺席会员列表--------\r\n' |
+  iconv -f UTF-8 -t GB18030 | od -An -tx1)
 [ "$(od -An -tx1 <"$report")" = "$expected" ] || fail "the report's bytes are not the expected GBK text"
 kill "$pid"; wait "$pid" 2>/dev/null; pid=""
 
