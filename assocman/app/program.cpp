@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QString>
 #include <cstdlib>
+#include <new>
+#include <thread>
 
 #include "assocman/admin/admin.h"
 #include "assocman/login/login.h"
@@ -18,6 +20,14 @@
 #include "platform/ui/runtime.h"
 
 namespace app {
+
+namespace {
+
+// Static initialisation runs on the thread that goes on to run main(), the
+// only one that may show a box.
+const std::thread::id g_ui_thread = std::this_thread::get_id();
+
+}  // namespace
 
 void register_all_handlers()
 {
@@ -60,6 +70,10 @@ int run_program(int& argc, char** argv)
 
 void out_of_memory(unsigned long long bytes)
 {
+    // The speech voices run on threads of their own; a box shown from there
+    // would take the program down. Their allocation fails the usual way and
+    // they give up on the one text they were at.
+    if (std::this_thread::get_id() != g_ui_thread) throw std::bad_alloc();
     // Reporting needs memory too; a second failure while reporting ends the
     // program without a box.
     static bool reporting = false;

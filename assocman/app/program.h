@@ -10,7 +10,8 @@ void register_all_handlers();
 // exit code.
 int run_program(int& argc, char** argv);
 
-// Reports an allocation that failed and ends the program (fatal error).
+// Reports an allocation that failed and ends the program (fatal error). On a
+// thread other than the user-interface thread it throws std::bad_alloc.
 [[noreturn]] void out_of_memory(unsigned long long bytes);
 
 }  // namespace app

@@ -93,7 +93,10 @@ void list_on_created()
     }
     db::recordset_set_connection(*records, *connection);
     // A failed open has already shown the engine's error; the list stays empty.
+    // That box lets a posted close through, so the set is fetched again.
     db::recordset_open(*records, "select * from causer", db::kSql);
+    records = ui::recordset(kListWindow, kListRecordSet);
+    if (!records) return;
 
     auto field = [records](const char* name) {
         std::string value;

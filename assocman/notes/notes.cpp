@@ -97,7 +97,11 @@ void on_created()
         db::recordset_open(*set, "ketang", db::kTable);
         set = notes_set();  // the open may have shown the engine's error
     }
-    clear_shown_note();
+    // Drops the designer's placeholder from the note fields.
+    ui::set_text(kWindow, kShownTitle, "");
+    ui::set_text(kWindow, kShownCategory, "");
+    ui::set_text(kWindow, kShownTime, "");
+    ui::set_text(kWindow, kShownBody, "");
     if (!set) return;
     const int rows = db::record_count(*set);
     for (int row = 0; row < rows; ++row) {

@@ -159,6 +159,9 @@ void mark(bool present)
         db::recordset_move_previous(*set);
         show_name(name_of_current_row());
         ui::show_tip("当前已经是最后一位成员！", false);
+        // Closed while the box was up: with no list left to walk, a report
+        // now would replace the day's file with empty lists.
+        if (!list()) return;
         write_report();
         return;
     }

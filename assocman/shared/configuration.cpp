@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "assocman/shared/cipher.h"
 #include "assocman/shared/gbk.h"
@@ -17,6 +18,9 @@ constexpr std::string_view kCipherKey = "数据库密文";
 constexpr std::string_view kDefaultName = "Quillet";
 constexpr std::string_view kDefaultCipher = "Rv7KqWzM";
 constexpr std::string_view kMissingMessage = "抱歉，获取系统配置文件出错！";
+// The section-name list is read into a buffer of this many bytes: each name
+// takes its GBK bytes and a terminator, and the list ends with one more.
+constexpr std::size_t kSectionListBuffer = 204800;
 
 // Anything of that name counts, a directory or a dangling link included: the
 // file is only looked up, not opened.
@@ -24,6 +28,26 @@ bool entry_exists(const std::string& path)
 {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// The section names as far as they fit into the list buffer, in file order. A
+// name that does not fit is cut to the bytes that still do and ends the list,
+// the way the profile functions fill a buffer that is too small.
+std::vector<std::string> visible_section_names(const Profile& profile)
+{
+    std::vector<std::string> names;
+    std::size_t room = kSectionListBuffer - 1;
+    for (const std::string& name : profile.section_names()) {
+        if (name.empty()) continue;  // "[]" is not listed
+        const std::string bytes = to_gbk(name);
+        if (bytes.size() + 1 >= room) {
+            if (room > 1) names.push_back(from_gbk(std::string_view(bytes).substr(0, room - 1)));
+            break;
+        }
+        names.push_back(name);
+        room -= bytes.size() + 1;
+    }
+    return names;
 }
 
 }  // namespace
@@ -42,11 +66,11 @@ void load_configuration(const std::string& program_dir, ConfigurationHost& host,
 
     const Profile profile = Profile::read_file(path);
     std::string ciphertext;
-    for (const std::string& name : profile.section_names()) {
+    for (const std::string& name : visible_section_names(profile)) {
         // Byte for byte: a stray space or a look-alike character means no match.
         if (name != kSection) continue;
-        association_name = profile.value(name, kNameKey, kDefaultName);
-        ciphertext = profile.value(name, kCipherKey, kDefaultCipher);
+        association_name = profile.value(kSection, kNameKey, kDefaultName);
+        ciphertext = profile.value(kSection, kCipherKey, kDefaultCipher);
         break;
     }
 

@@ -171,6 +171,15 @@ TEST_F(LookupWindow, LookUpShowsTheFirstExactMatchOnly)
     look_up("");
     EXPECT_EQ(messages(), QStringList{"查找条件不能为空！"});
     EXPECT_EQ(ui::focused_control(kWin), kCriterion);
+
+    // 查询 is the window's default button: Enter in the criterion box looks up.
+    ASSERT_EQ(boxes().front(), "Bob");
+    ui::set_text(kWin, kCriterion, "ann");
+    ui::set_focus(kWin, kCriterion);
+    QTest::keyClick(ui::control_widget(kWin, kCriterion), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages(), QStringList{});
+    EXPECT_EQ(boxes().front(), "ann");
 }
 
 TEST_F(LookupWindow, CorrectionNeedsAMemberFoundInThisOpening)

@@ -203,6 +203,22 @@ TEST_F(MemberAdd, MissingTableGivesEngineErrorThenFailureAndAnEmptyList)
     EXPECT_EQ(ui::row_count(kList, kTable), 0);
 }
 
+TEST_F(MemberList, ClosedWhileTheEngineErrorIsShownLeavesQuietly)
+{
+    create_database();
+    run("insert into causer (name) values ('张三')");
+    run("alter table causer rename to causer_gone");
+    ui::presenter::set_while_open([](const ui::ShownMessage&) {
+        ui::destroy_window_or_unit(kList);
+        QCoreApplication::processEvents();
+    });
+    ASSERT_TRUE(ui::load_window(kList, ""));
+    ui::presenter::set_while_open(nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui::presenter::shown().size(), 1);
+    EXPECT_FALSE(ui::is_window_open(kList));
+}
+
 TEST_F(MemberAdd, TypingRulesOfTheBoxes)
 {
     create_database();

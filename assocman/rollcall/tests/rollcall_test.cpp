@@ -257,6 +257,27 @@ TEST_F(RollCall, ReportThatCannotBeWrittenSaysSo)
     EXPECT_FALSE(QFile::exists(path));
 }
 
+TEST_F(RollCall, ClosingDuringTheLastMemberMessageKeepsTheDaysReport)
+{
+    add_members({"a", "b"});
+    open();
+    press("PPP");
+    const std::string report = report_bytes({"a", "b"}, {});
+    ASSERT_EQ(read_file(report_path()).toStdString(), report);
+
+    // A close request that runs while the box is up takes the list with it.
+    ui::presenter::clear();
+    ui::presenter::set_while_open([](const ui::ShownMessage&) {
+        ui::destroy_window_or_unit(kWin);
+        QCoreApplication::processEvents();
+    });
+    press("A");
+    ui::presenter::set_while_open(nullptr);
+    EXPECT_FALSE(ui::is_window_open(kWin));
+    EXPECT_EQ(shown_texts(), QStringList({kLast}));
+    EXPECT_EQ(read_file(report_path()).toStdString(), report);
+}
+
 TEST_F(RollCall, EnterMarksPresentAndReopeningStartsANewRollCall)
 {
     add_members({"a", "b"});

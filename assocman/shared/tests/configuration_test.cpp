@@ -108,5 +108,36 @@ TEST_F(LoadConfiguration, ReadsTheFileCases)
     }
 }
 
+TEST_F(LoadConfiguration, SectionNamesAreSeenAsFarAsTheListBufferHolds)
+{
+    // The list buffer holds 204800 bytes: every name with its terminator, then
+    // one more terminator. One long section name in front leaves `room` bytes
+    // for the rest; "配置信息" takes 8 GBK bytes.
+    constexpr std::size_t kBuffer = 204800;
+    const struct {
+        const char* what;
+        std::size_t room;
+        std::string section;
+        std::string name;
+    } cases[] = {
+        {"whole name and terminator fit", 10, "配置信息", "社团"},
+        {"cut to the last byte still leaves the whole name", 9, "配置信息", "社团"},
+        {"cut inside the name", 8, "配置信息", "old name"},
+        {"a longer name cut to exactly the section name", 9, "配置信息X", "Quillet"},
+        {"far past the buffer", 0, "配置信息", "old name"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t filler = kBuffer - 1 - c.room - 1;  // less its own terminator
+        write_config("[" + std::string(c.room == 0 ? kBuffer : filler, 'a') + "]\n[" + c.section +
+                     "]\n协会名称=社团\n数据库密文=nIU2blxGq0s=\n");
+        name = "old name";
+        password = "old password";
+        load();
+        EXPECT_TRUE(host.calls.empty());
+        EXPECT_EQ(name, c.name);
+    }
+}
+
 }  // namespace
 }  // namespace assoc
