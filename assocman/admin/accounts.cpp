@@ -23,6 +23,20 @@ void open_admin_table(const QString& window, const QString& connection_unit, con
     db::recordset_open(*records, kAdminTable, db::kTable);
 }
 
+bool find_account_row(db::RecordSet& records, const std::string& name,
+                      const std::function<bool(db::RecordSet&)>& also)
+{
+    db::recordset_move_first(records);
+    const int rows = db::record_count(records);
+    for (int row = 0; row < rows; ++row) {
+        std::string adminname;
+        db::recordset_read_text(records, "adminname", adminname);
+        if (adminname == name && also(records)) return true;
+        db::recordset_move_next(records);
+    }
+    return false;
+}
+
 std::string digest_of(const QString& password)
 {
     std::string bytes = password.toStdString();

@@ -4,7 +4,12 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <string>
+
+namespace db {
+class RecordSet;
+}
 
 namespace admin {
 
@@ -21,6 +26,13 @@ void connect_window_database(const QString& window, const QString& connection_un
 // `adminuser` by name. Also used to drop writes that could not be saved, so
 // the next click starts from what the file really holds.
 void open_admin_table(const QString& window, const QString& connection_unit, const QString& recordset_unit);
+
+// Walks the accounts from the first row, as each check of these windows
+// does, and stops on the first row whose `adminname` is `name` and for which
+// `also` holds (it reads whatever else it needs from that row). False, and
+// the set past its rows, when no row qualifies.
+bool find_account_row(db::RecordSet& records, const std::string& name,
+                      const std::function<bool(db::RecordSet&)>& also);
 
 // The stored form of a typed password; the temporary copy of the password is
 // wiped.

@@ -25,32 +25,16 @@ const QString kRecordSet = "记录集新建账号";
 // accounts that are still there.
 bool lacks_rights(db::RecordSet& records, const std::string& name)
 {
-    db::recordset_move_first(records);
-    const int rows = db::record_count(records);
-    for (int row = 0; row < rows; ++row) {
-        std::string adminname;
-        db::recordset_read_text(records, "adminname", adminname);
-        if (adminname == name) {
-            std::string rights;
-            db::recordset_read_text(records, "quanxian", rights);
-            if (rights != kSuperAdmin) return true;
-        }
-        db::recordset_move_next(records);
-    }
-    return false;
+    return find_account_row(records, name, [](db::RecordSet& row) {
+        std::string rights;
+        db::recordset_read_text(row, "quanxian", rights);
+        return rights != kSuperAdmin;
+    });
 }
 
 bool name_taken(db::RecordSet& records, const std::string& name)
 {
-    db::recordset_move_first(records);
-    const int rows = db::record_count(records);
-    for (int row = 0; row < rows; ++row) {
-        std::string adminname;
-        db::recordset_read_text(records, "adminname", adminname);
-        if (adminname == name) return true;
-        db::recordset_move_next(records);
-    }
-    return false;
+    return find_account_row(records, name, [](db::RecordSet&) { return true; });
 }
 
 void on_created()

@@ -33,19 +33,11 @@ void on_created()
 // name and the old password's digest; false when no row does.
 bool find_account(db::RecordSet& records, const std::string& name, const std::string& old_digest)
 {
-    db::recordset_move_first(records);
-    const int rows = db::record_count(records);
-    for (int row = 0; row < rows; ++row) {
-        std::string adminname;
-        db::recordset_read_text(records, "adminname", adminname);
-        if (adminname == name) {
-            std::string adminpass;
-            db::recordset_read_text(records, "adminpass", adminpass);
-            if (adminpass == old_digest) return true;
-        }
-        db::recordset_move_next(records);
-    }
-    return false;
+    return find_account_row(records, name, [&](db::RecordSet& row) {
+        std::string adminpass;
+        db::recordset_read_text(row, "adminpass", adminpass);
+        return adminpass == old_digest;
+    });
 }
 
 void on_change()
