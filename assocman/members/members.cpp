@@ -93,24 +93,12 @@ void list_on_created()
     }
     db::recordset_set_connection(*records, *connection);
     // A failed open has already shown the engine's error; the list stays empty.
-    // That box lets a posted close through, so the set is fetched again.
+    // That box lets a posted close through; the list then finds no window.
     db::recordset_open(*records, "select * from causer", db::kSql);
-    records = ui::recordset(kListWindow, kListRecordSet);
-    if (!records) return;
-
-    auto field = [records](const char* name) {
-        std::string value;
-        db::recordset_read_text(*records, name, value);
-        return QString::fromStdString(value);
-    };
-    const int count = db::record_count(*records);
-    for (int i = 0; i < count; ++i) {
-        // Columns as the header shows them: name, phone, number, sex, department, remarks.
-        ui::add_row(kListWindow, kList,
-                    {field("name"), field("phonenum"), field("xuehao"), field("sex"), field("class"),
-                     field("otherinfo")});
-        db::recordset_move_next(*records);
-    }
+    // The list reads the set's rows as it draws them: one snapshot, no copy.
+    // Columns as the header shows them: name, phone, number, sex, department, remarks.
+    ui::show_recordset_rows(kListWindow, kList, kListRecordSet,
+                            {"name", "phonenum", "xuehao", "sex", "class", "otherinfo"});
 }
 
 }  // namespace

@@ -704,6 +704,17 @@ bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime&
     return true;
 }
 
+bool recordset_read_text_at(const RecordSet& set, int row, const std::string& field, std::string& var)
+{
+    var.clear();
+    const RecordSetState& s = Access::of(set);
+    if (!s.open || row < 0 || static_cast<std::size_t>(row) >= s.rows.size()) return false;
+    const auto column = column_index(s, field);
+    if (!column) return false;
+    var = detail::value_text(s.rows[static_cast<std::size_t>(row)].cells[*column], s.columns[*column].kind);
+    return true;
+}
+
 bool recordset_write_text(RecordSet& set, const std::string& field, const std::string& value)
 {
     if (value.empty()) return write_value(set, field, std::monostate{});

@@ -130,6 +130,13 @@ bool recordset_read_bool(RecordSet& set, const std::string& field, bool& var);
 bool recordset_read_integer(RecordSet& set, const std::string& field, long long& var);
 bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime& var);
 
+// Reads a field of row `row` (counted from 0 in the set's order) as text, as
+// recordset_read_text would, without moving the current row: a view can show
+// any row of the snapshot when it needs it. Writes still pending on the
+// current row are not seen. False with `var` empty when the set is not open,
+// the row is out of range or there is no such field.
+bool recordset_read_text_at(const RecordSet& set, int row, const std::string& field, std::string& var);
+
 // Writes are kept with the current row until recordset_update or a move off
 // the row saves them. Only sets opened on a table accept writes.
 bool recordset_write_text(RecordSet& set, const std::string& field, const std::string& value);

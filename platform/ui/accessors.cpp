@@ -12,10 +12,10 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
-#include <QTableWidget>
 #include <QTimer>
 
 #include "platform/ui/controls.h"
+#include "platform/ui/list_rows.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/window.h"
 
@@ -32,12 +32,6 @@ T* widget_as(const QString& window, const QString& control)
 {
     Control* c = detail::find_control(window, control);
     return c ? qobject_cast<T*>(c->widget.data()) : nullptr;
-}
-
-Qt::Alignment column_alignment(const Control* c, int column)
-{
-    if (!c->desc || column < 0 || column >= c->desc->columns.size()) return Qt::AlignLeft;
-    return c->desc->columns[column].align;
 }
 
 }  // namespace
@@ -323,38 +317,47 @@ QString item_text(const QString& window, const QString& control, int index)
 void add_row(const QString& window, const QString& control, const QStringList& cells)
 {
     Control* c = detail::find_control(window, control);
-    auto* table = c ? qobject_cast<QTableWidget*>(c->widget.data()) : nullptr;
-    if (!table) return;
-    QSignalBlocker block(table);
-    const int row = table->rowCount();
-    table->insertRow(row);
-    for (int col = 0; col < table->columnCount(); ++col) {
-        auto* item = new QTableWidgetItem(col < cells.size() ? cells[col] : QString());
-        item->setTextAlignment(column_alignment(c, col) | Qt::AlignVCenter);
-        table->setItem(row, col, item);
+    if (detail::ListRows* rows = c ? detail::list_rows(*c) : nullptr) rows->append(cells);
+}
+
+void show_recordset_rows(const QString& window, const QString& control, const QString& recordset,
+                         const QStringList& fields)
+{
+    Control* list = detail::find_control(window, control);
+    detail::ListRows* rows = list ? detail::list_rows(*list) : nullptr;
+    if (!rows) return;
+    // Only a unit of the same window: the window lets the list go of it
+    // before it frees its units.
+    Control* unit = detail::find_control(window, recordset);
+    if (unit && unit->recordset) {
+        rows->show_set(unit->recordset.get(), fields);
+    } else {
+        rows->clear();
     }
 }
 
 void clear_rows(const QString& window, const QString& control)
 {
-    if (auto* table = widget_as<QTableWidget>(window, control)) {
-        QSignalBlocker block(table);
-        table->setRowCount(0);
-    }
+    Control* c = detail::find_control(window, control);
+    if (detail::ListRows* rows = c ? detail::list_rows(*c) : nullptr) rows->clear();
 }
 
 int row_count(const QString& window, const QString& control)
 {
-    auto* table = widget_as<QTableWidget>(window, control);
-    return table ? table->rowCount() : 0;
+    Control* c = detail::find_control(window, control);
+    detail::ListRows* rows = c ? detail::list_rows(*c) : nullptr;
+    if (!rows) return 0;
+    rows->follow_set();
+    return rows->rowCount();
 }
 
 QString cell_text(const QString& window, const QString& control, int row, int column)
 {
-    auto* table = widget_as<QTableWidget>(window, control);
-    if (!table) return {};
-    const QTableWidgetItem* item = table->item(row, column);
-    return item ? item->text() : QString();
+    Control* c = detail::find_control(window, control);
+    detail::ListRows* rows = c ? detail::list_rows(*c) : nullptr;
+    if (!rows) return {};
+    rows->follow_set();
+    return rows->text(row, column);
 }
 
 // ---- Timer, focus, units -----------------------------------------------------

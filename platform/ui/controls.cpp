@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
@@ -23,6 +23,7 @@
 #include "platform/db/db.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/gbk.h"
+#include "platform/ui/list_rows.h"
 #include "platform/ui/window.h"
 
 namespace ui::detail {
@@ -419,7 +420,11 @@ QWidget* make_edit(FormWindow* window, Control& control, const ControlDesc& d)
 
 QWidget* make_list_view(FormWindow* window, const ControlDesc& d)
 {
-    auto* table = new QTableWidget(0, static_cast<int>(d.columns.size()), window->client());
+    // A view over a model rather than a table widget: a widget would keep an
+    // item object per cell, which a register of many thousand members pays
+    // for in time and memory when the list opens.
+    auto* table = new QTableView(window->client());
+    table->setModel(new ListRows(d.columns, table));
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -431,12 +436,7 @@ QWidget* make_list_view(FormWindow* window, const ControlDesc& d)
     table->horizontalHeader()->setSectionsMovable(d.drag_columns);
     table->horizontalHeader()->setStretchLastSection(false);
     table->horizontalHeader()->setHighlightSections(false);
-    for (int i = 0; i < d.columns.size(); ++i) {
-        auto* header = new QTableWidgetItem(d.columns[i].title);
-        header->setTextAlignment(d.columns[i].align | Qt::AlignVCenter);
-        table->setHorizontalHeaderItem(i, header);
-        table->setColumnWidth(i, d.columns[i].width);
-    }
+    for (int i = 0; i < d.columns.size(); ++i) table->setColumnWidth(i, d.columns[i].width);
     return table;
 }
 
@@ -566,7 +566,7 @@ void build_control(FormWindow* window, const ControlDesc& d)
 
     c.widget = widget;
     if (d.font) widget->setFont(description_font(*d.font));
-    if (auto* table = qobject_cast<QTableWidget*>(widget)) {
+    if (auto* table = qobject_cast<QTableView*>(widget)) {
         table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     }
     if (d.type == ControlType::ComboBox) {

@@ -105,6 +105,14 @@ void remove_item(const QString& window, const QString& control, int index);
 
 // ListView rows: one text per column.
 void add_row(const QString& window, const QString& control, const QStringList& cells);
+// Shows the rows of the window's record-set unit `recordset` in a ListView,
+// field `fields[i]` in column i, in place of the rows the list had (rows
+// added later follow them). The rows are read from the set's snapshot as the
+// list draws them, not copied; NULL and a field the set lacks show as empty.
+// The list follows the set: once the set is closed (its connection closed, the
+// window going) it shows none of its rows.
+void show_recordset_rows(const QString& window, const QString& control, const QString& recordset,
+                         const QStringList& fields);
 void clear_rows(const QString& window, const QString& control);
 int row_count(const QString& window, const QString& control);
 QString cell_text(const QString& window, const QString& control, int row, int column);

@@ -109,7 +109,7 @@ QString style_sheet(const QColor& frame)
                "  stop:0 #e3e2da, stop:1 #f3f3ef); }\n"
                "QPushButton:default { border: 2px solid %2; }\n"
                "QPushButton:disabled { color: #aca899; border-color: #c9c7ba; background: #f5f4ea; }\n"
-               "QLineEdit, QPlainTextEdit, QListWidget, QTableWidget, QComboBox {"
+               "QLineEdit, QPlainTextEdit, QListWidget, QTableView, QComboBox {"
                "  border: 1px solid %1; background: #ffffff; }\n"
                "QLineEdit:read-only { background: #f4f3ee; }\n"
                "QLineEdit:disabled, QPlainTextEdit:disabled, QComboBox:disabled { background: #f4f3ee; }\n"

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "platform/db/db.h"
+#include "platform/ui/list_rows.h"
 
 namespace ui::detail {
 
@@ -69,7 +70,15 @@ FormWindow::FormWindow(WindowDescPtr desc, FormWindow* owner, bool modal)
     setFixedSize(client);
 }
 
-FormWindow::~FormWindow() { forget_window(this); }
+FormWindow::~FormWindow()
+{
+    forget_window(this);
+    // The units are freed with the members right after this, the lists only
+    // later with the child widgets: they let go of their sets first.
+    for (const auto& c : controls_) {
+        if (ListRows* rows = list_rows(*c)) rows->release_set();
+    }
+}
 
 QButtonGroup* FormWindow::radio_group()
 {
@@ -184,6 +193,10 @@ void FormWindow::shut_down()
         if (c->timer) c->timer->stop();
         if (c->tray) c->tray->hide();
         c->tray_shown = false;
+    }
+    // A list that shows a record set lets go of it before the set is freed.
+    for (const auto& c : controls_) {
+        if (ListRows* rows = list_rows(*c)) rows->release_set();
     }
     for (const auto& c : controls_) c->recordset.reset();
     for (const auto& c : controls_) c->connection.reset();

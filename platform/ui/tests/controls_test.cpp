@@ -3,9 +3,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QStyle>
-#include <QTableWidget>
+#include <QTableView>
+#include <QTemporaryDir>
 
+#include "platform/db/db.h"
 #include "platform/ui/tests/test_support.h"
 
 namespace ui::testing {
@@ -198,13 +201,69 @@ TEST_F(UiControls, ListViewRowsKeepTheirOrderAndColumnAlignment)
     EXPECT_EQ(cell_text(W, T, 1, 0), QStringLiteral("李四"));
     EXPECT_EQ(cell_text(W, T, 1, 1), QString());
     EXPECT_EQ(cell_text(W, T, 5, 0), QString());
-    auto* table = qobject_cast<QTableWidget*>(widget("表格"));
+    auto* table = qobject_cast<QTableView*>(widget("表格"));
     ASSERT_NE(table, nullptr);
-    EXPECT_TRUE(table->item(0, 1)->textAlignment() & Qt::AlignHCenter);
-    EXPECT_EQ(table->horizontalHeaderItem(0)->text(), QStringLiteral("姓  名"));
+    const QAbstractItemModel* model = table->model();
+    EXPECT_TRUE(model->index(0, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter);
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("姓  名"));
     EXPECT_EQ(table->columnWidth(1), 90);
     clear_rows(W, T);
     EXPECT_EQ(row_count(W, T), 0);
+}
+
+TEST_F(UiControls, AListOverARecordSetNeverReadsItOnceItIsClosedOrFreed)
+{
+    const QString V = QStringLiteral("v");
+    const QString T = QStringLiteral("表格");
+    QPointer<QTableView> view;
+    int rows_left_with_the_window = -1;
+    register_handler(QStringLiteral("v.close"), [&] {
+        // The window goes while this handler waits; its widgets stay until
+        // the handler is done, its units do not.
+        destroy_window_or_unit(V);
+        wait_processing_events(30);
+        ASSERT_TRUE(view);
+        rows_left_with_the_window = view->model()->rowCount();
+        view->grab();
+    });
+    describe(R"({"window":"v","size":[300,200],"controls":[
+        {"name":"表格","type":"ListView","rect":[0,0,250,100],
+         "columns":[{"title":"甲","width":60},{"title":"乙","width":60},{"title":"丙","width":60}]},
+        {"name":"关闭","type":"Button","rect":[0,120,50,20],"events":{"on_click":"v.close"}},
+        {"name":"连接","type":"DBConnection"},{"name":"记录","type":"RecordSet"}]})");
+    ASSERT_TRUE(load_window(V));
+    QTemporaryDir dir;
+    const std::string file = (dir.path() + QStringLiteral("/list.db")).toStdString();
+    ASSERT_TRUE(db::create_database(file, "k", nullptr));
+    db::Connection* connection = ui::connection(V, QStringLiteral("连接"));
+    db::RecordSet* set = ui::recordset(V, QStringLiteral("记录"));
+    ASSERT_TRUE(db::db_connect_access(*connection, file, "k"));
+    db::recordset_set_connection(*set, *connection);
+    const std::string two_rows = "select 'a' as x, 'b' as y union all select '张三', null";
+    ASSERT_TRUE(db::recordset_open(*set, two_rows, db::kSql));
+
+    show_recordset_rows(V, T, QStringLiteral("记录"),
+                        {QStringLiteral("x"), QStringLiteral("Y"), QStringLiteral("z")});
+    view = qobject_cast<QTableView*>(control_widget(V, T));
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(row_count(V, T), 2);
+    EXPECT_EQ(cell_text(V, T, 1, 0), QStringLiteral("张三"));
+    EXPECT_EQ(cell_text(V, T, 1, 1), QString());  // NULL
+    EXPECT_EQ(cell_text(V, T, 0, 2), QString());  // no such field
+
+    // Closing the connection closes the set: the list drops its rows once it
+    // has tried to draw them, and shows them again when the set is reopened.
+    db::db_close(*connection);
+    view->grab();
+    settle();
+    EXPECT_EQ(view->model()->rowCount(), 0);
+    ASSERT_TRUE(db::db_connect_access(*connection, file, "k"));
+    ASSERT_TRUE(db::recordset_open(*set, two_rows, db::kSql));
+    EXPECT_EQ(row_count(V, T), 2);
+
+    QTest::mouseClick(control_widget(V, QStringLiteral("关闭")), Qt::LeftButton);
+    EXPECT_EQ(rows_left_with_the_window, 0);
+    settle();
 }
 
 TEST_F(UiControls, RadioBoxesFormOneGroupThatTheProgramCanClear)
