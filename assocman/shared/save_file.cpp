@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <system_error>
 
 namespace assoc {
@@ -146,10 +147,20 @@ int sync(int fd)
 
 SaveResult save_whole_file(const std::string& path, std::string_view bytes)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.empty() || base == "." || base == "..") return failure("target " + path, EISDIR);
+    // A link stays a link: the file it points to is the one replaced.
+    std::string target = path;
+    struct stat link {};
+    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (base.empty() || base == "." || base == "..") return failure("target " + target, EISDIR);
 
     const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) return failure("open folder " + folder, errno);
@@ -169,8 +180,11 @@ SaveResult save_whole_file(const std::string& path, std::string_view bytes)
     };
 
     // Marks the file as a save in progress for remove_leftovers() of another
-    // copy of the program.
-    if (::flock(file.get(), LOCK_EX) != 0) return fail("lock");
+    // copy of the program. The lock is held through a second descriptor so
+    // that it lasts from before the first write until after the rename, while
+    // the written one is closed (and its close checked) before the rename.
+    const Fd lock(::fcntl(file.get(), F_DUPFD_CLOEXEC, 0));
+    if (lock.get() < 0 || ::flock(lock.get(), LOCK_EX) != 0) return fail("lock");
     struct stat old {};
     if (::fstatat(dir.get(), base.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode)) {
         if (::fchmod(file.get(), old.st_mode & 07777) != 0) return fail("set permissions of");

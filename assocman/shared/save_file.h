@@ -22,7 +22,10 @@ struct SaveResult {
 // then in place but not known to be on disk, and the save is still reported as
 // failed so the operator saves again.
 //
-// A kept file keeps its permissions; a new one gets 0666 less the umask.
+// A kept file keeps its permissions; a new one gets 0666 less the umask. When
+// `path` is a symbolic link, the file it points to is replaced and the link
+// stays.
+//
 // Temporary files left behind for the same target by a save that never ended
 // (the program was killed) are removed first; nothing else is touched.
 [[nodiscard]] SaveResult save_whole_file(const std::string& path, std::string_view bytes);
