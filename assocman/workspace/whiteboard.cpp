@@ -35,12 +35,12 @@ private:
 
 Whiteboard read_whiteboard_bytes(std::string_view bytes)
 {
-    const WhiteboardPieces pieces = split_whiteboard(bytes);
+    const WhiteboardSpans spans = split_whiteboard(bytes);
     Whiteboard board;
-    if (pieces.text.empty()) return board;
-    board.text = to_qstring(pieces.text);
-    board.lines.reserve(static_cast<qsizetype>(pieces.lines.size()));
-    for (const std::string_view line : pieces.lines) board.lines.append(to_qstring(line));
+    if (spans.text.empty()) return board;
+    board.text = to_qstring(spans.text);
+    board.lines.reserve(static_cast<qsizetype>(spans.lines.size()));
+    for (const std::string_view line : spans.lines) board.lines.append(to_qstring(line));
     return board;
 }
 

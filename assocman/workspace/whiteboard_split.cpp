@@ -17,7 +17,7 @@ bool is_space(std::string_view c) { return c == " " || c == "\xA1\xA1"; }
 
 }  // namespace
 
-WhiteboardPieces split_whiteboard(std::string_view bytes)
+WhiteboardSpans split_whiteboard(std::string_view bytes)
 {
     const std::size_t zero = bytes.find('\0');
     if (zero != std::string_view::npos) bytes = bytes.substr(0, zero);
@@ -36,27 +36,27 @@ WhiteboardPieces split_whiteboard(std::string_view bytes)
         i += length;
     }
 
-    WhiteboardPieces pieces;
-    if (begin == std::string_view::npos) return pieces;
-    pieces.text = bytes.substr(begin, end - begin);
+    WhiteboardSpans spans;
+    if (begin == std::string_view::npos) return spans;
+    spans.text = bytes.substr(begin, end - begin);
 
     // The trimmed text starts on a character and ends after one, so walking it
     // from its own start meets the same characters as the walk of the file.
-    const std::string_view text = pieces.text;
+    const std::string_view text = spans.text;
     std::size_t line_start = 0;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = char_length(text, i);
         if (length == 0) break;  // cannot happen, see above; never loop on it
         if (length == 1 && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            pieces.lines.push_back(text.substr(line_start, i - line_start));
+            spans.lines.push_back(text.substr(line_start, i - line_start));
             line_start = i + 2;
             i += 2;
             continue;
         }
         i += length;
     }
-    if (line_start < text.size()) pieces.lines.push_back(text.substr(line_start));
-    return pieces;
+    if (line_start < text.size()) spans.lines.push_back(text.substr(line_start));
+    return spans;
 }
 
 }  // namespace workspace

@@ -7,13 +7,13 @@
 
 namespace workspace {
 
-struct WhiteboardPieces {
+struct WhiteboardSpans {
     std::string_view text;                // the trimmed text, within the input
     std::vector<std::string_view> lines;  // that text split at every CR LF
 };
 
-// The rules of read_whiteboard_bytes() (whiteboard.h), on GBK bytes: the pieces
+// The rules of read_whiteboard_bytes() (whiteboard.h), on GBK bytes: the spans
 // point into `bytes`.
-WhiteboardPieces split_whiteboard(std::string_view bytes);
+WhiteboardSpans split_whiteboard(std::string_view bytes);
 
 }  // namespace workspace

@@ -1,5 +1,5 @@
 // Any bytes as the whiteboard file. The reader must give what the plain
-// character-by-character reading below gives, and its pieces must keep the
+// character-by-character reading below gives, and its spans must keep the
 // promises the workspace and the editor rely on.
 #include <cstddef>
 #include <cstdint>
@@ -44,7 +44,7 @@ bool has_line_break(std::string_view text)
 }
 
 // The reading the reader stands for, one character at a time.
-workspace::WhiteboardPieces plain_reading(std::string_view bytes)
+workspace::WhiteboardSpans plain_reading(std::string_view bytes)
 {
     bytes = bytes.substr(0, bytes.find('\0'));
     const std::vector<std::string_view> chars = characters(bytes);
@@ -52,21 +52,21 @@ workspace::WhiteboardPieces plain_reading(std::string_view bytes)
     std::size_t last = chars.size();
     while (first < last && is_space(chars[first])) ++first;
     while (last > first && is_space(chars[last - 1])) --last;
-    workspace::WhiteboardPieces pieces;
-    if (first == last) return pieces;
+    workspace::WhiteboardSpans spans;
+    if (first == last) return spans;
     const char* begin = chars[first].data();
     const char* end = chars[last - 1].data() + chars[last - 1].size();
-    pieces.text = std::string_view(begin, static_cast<std::size_t>(end - begin));
+    spans.text = std::string_view(begin, static_cast<std::size_t>(end - begin));
     const char* line = begin;
     for (std::size_t k = first; k < last; ++k) {
         if (chars[k] == "\r" && k + 1 < last && chars[k + 1] == "\n") {
-            pieces.lines.emplace_back(line, static_cast<std::size_t>(chars[k].data() - line));
+            spans.lines.emplace_back(line, static_cast<std::size_t>(chars[k].data() - line));
             line = chars[k + 1].data() + 1;
             ++k;
         }
     }
-    if (line < end) pieces.lines.emplace_back(line, static_cast<std::size_t>(end - line));
-    return pieces;
+    if (line < end) spans.lines.emplace_back(line, static_cast<std::size_t>(end - line));
+    return spans;
 }
 
 }  // namespace
@@ -74,38 +74,38 @@ workspace::WhiteboardPieces plain_reading(std::string_view bytes)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const workspace::WhiteboardPieces pieces = workspace::split_whiteboard(bytes);
+    const workspace::WhiteboardSpans spans = workspace::split_whiteboard(bytes);
 
-    // Same pieces, at the same places, as the plain reading.
-    const workspace::WhiteboardPieces plain = plain_reading(bytes);
-    require(pieces.text.data() == plain.text.data() || (pieces.text.empty() && plain.text.empty()));
-    require(pieces.text == plain.text);
-    require(pieces.lines == plain.lines);
+    // Same spans, at the same places, as the plain reading.
+    const workspace::WhiteboardSpans plain = plain_reading(bytes);
+    require(spans.text.data() == plain.text.data() || (spans.text.empty() && plain.text.empty()));
+    require(spans.text == plain.text);
+    require(spans.lines == plain.lines);
 
-    if (pieces.text.empty()) {
-        require(pieces.lines.empty());
+    if (spans.text.empty()) {
+        require(spans.lines.empty());
         return 0;
     }
     // The text lies in the file before any zero byte.
-    require(pieces.text.data() >= bytes.data() &&
-            pieces.text.data() + pieces.text.size() <= bytes.data() + bytes.size());
-    require(pieces.text.find('\0') == std::string_view::npos);
+    require(spans.text.data() >= bytes.data() &&
+            spans.text.data() + spans.text.size() <= bytes.data() + bytes.size());
+    require(spans.text.find('\0') == std::string_view::npos);
 
     // Trimmed at both ends, whole characters only.
-    const std::vector<std::string_view> chars = characters(pieces.text);
+    const std::vector<std::string_view> chars = characters(spans.text);
     require(!chars.empty());
-    require(chars.back().data() + chars.back().size() == pieces.text.data() + pieces.text.size());
+    require(chars.back().data() + chars.back().size() == spans.text.data() + spans.text.size());
     require(!is_space(chars.front()) && !is_space(chars.back()));
 
     // No line holds a line break, and the lines joined with CR LF give the
     // text back (with the one break that ends it, if it ends in one).
     std::string joined;
-    for (std::size_t i = 0; i < pieces.lines.size(); ++i) {
-        require(!has_line_break(pieces.lines[i]));
+    for (std::size_t i = 0; i < spans.lines.size(); ++i) {
+        require(!has_line_break(spans.lines[i]));
         if (i > 0) joined += "\r\n";
-        joined += pieces.lines[i];
+        joined += spans.lines[i];
     }
     const bool ends_in_break = chars.size() >= 2 && chars[chars.size() - 2] == "\r" && chars.back() == "\n";
-    require(joined + (ends_in_break ? "\r\n" : "") == pieces.text);
+    require(joined + (ends_in_break ? "\r\n" : "") == spans.text);
     return 0;
 }
