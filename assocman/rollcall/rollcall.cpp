@@ -2,11 +2,12 @@
 
 #include <QByteArray>
 #include <QDate>
-#include <QSaveFile>
+#include <QFile>
 #include <string>
 
 #include "assocman/shared/datetime_text.h"
 #include "assocman/shared/gbk.h"
+#include "assocman/shared/save_file.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
@@ -118,13 +119,7 @@ void append_names(bool present, std::string& text)
 // only once it is complete, so a failed write never leaves half a report.
 bool write_whole_file(const QString& path, const std::string& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return assoc::save_whole_file(QFile::encodeName(path).toStdString(), bytes).ok;
 }
 
 void write_report()

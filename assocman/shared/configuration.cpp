@@ -18,10 +18,6 @@ constexpr std::string_view kCipherKey = "数据库密文";
 constexpr std::string_view kDefaultName = "Quillet";
 constexpr std::string_view kDefaultCipher = "Rv7KqWzM";
 constexpr std::string_view kMissingMessage = "抱歉，获取系统配置文件出错！";
-// The section-name list is read into a buffer of this many bytes: each name
-// takes its GBK bytes and a terminator, and the list ends with one more.
-constexpr std::size_t kSectionListBuffer = 204800;
-
 // Anything of that name counts, a directory or a dangling link included: the
 // file is only looked up, not opened.
 bool entry_exists(const std::string& path)
@@ -30,29 +26,29 @@ bool entry_exists(const std::string& path)
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
-// The section names as far as they fit into the list buffer, in file order. A
-// name that does not fit is cut to the bytes that still do and ends the list,
-// the way the profile functions fill a buffer that is too small.
+}  // namespace
+
+ConfigurationHost::~ConfigurationHost() = default;
+
 std::vector<std::string> visible_section_names(const Profile& profile)
 {
     std::vector<std::string> names;
     std::size_t room = kSectionListBuffer - 1;
     for (const std::string& name : profile.section_names()) {
         if (name.empty()) continue;  // "[]" is not listed
-        const std::string bytes = to_gbk(name);
-        if (bytes.size() + 1 >= room) {
-            if (room > 1) names.push_back(from_gbk(std::string_view(bytes).substr(0, room - 1)));
+        const std::size_t length = gbk_length(name);
+        if (length + 1 >= room) {
+            if (room > 1) {
+                std::string cut = gbk_prefix(name, room - 1);
+                if (!cut.empty()) names.push_back(std::move(cut));
+            }
             break;
         }
         names.push_back(name);
-        room -= bytes.size() + 1;
+        room -= length + 1;
     }
     return names;
 }
-
-}  // namespace
-
-ConfigurationHost::~ConfigurationHost() = default;
 
 void load_configuration(const std::string& program_dir, ConfigurationHost& host,
                         std::string& association_name, std::string& database_password)

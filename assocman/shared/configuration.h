@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace assoc {
+
+class Profile;
 
 // What load_configuration needs from the window layer when the file is missing.
 struct ConfigurationHost {
@@ -19,6 +23,16 @@ struct ConfigurationHost {
 // stop message and is asked to close the login window; both outputs are left as
 // they were. When the section is missing the association name is left as it
 // was and the password becomes "".
+// The section-name list is read into a buffer of this many bytes: each name
+// takes its GBK bytes and a terminator, and the list ends with one more.
+inline constexpr std::size_t kSectionListBuffer = 204800;
+
+// The non-empty section names of `profile` as far as they fit into the list
+// buffer, in file order. A name that does not fit is cut to the whole
+// characters that still do and ends the list, the way the profile functions
+// fill a buffer that is too small.
+std::vector<std::string> visible_section_names(const Profile& profile);
+
 void load_configuration(const std::string& program_dir, ConfigurationHost& host,
                         std::string& association_name, std::string& database_password);
 

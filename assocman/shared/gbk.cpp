@@ -160,6 +160,33 @@ std::size_t gbk_length(std::string_view utf8)
     return length;
 }
 
+std::string gbk_prefix(std::string_view utf8, std::size_t limit)
+{
+    // No character takes more than twice as many GB18030 bytes as UTF-8 bytes.
+    if (utf8.size() <= limit / 2) return std::string(utf8);
+    std::string bytes = to_gbk(utf8);
+    if (bytes.size() <= limit) {
+        secure_wipe(bytes);
+        return std::string(utf8);
+    }
+    // to_gbk writes only whole GB18030 characters: ASCII is one byte, a
+    // four-byte code has a digit for its second byte, the rest are two bytes.
+    std::size_t end = 0;
+    while (end < bytes.size()) {
+        std::size_t length = 2;
+        if (static_cast<unsigned char>(bytes[end]) < 0x80) {
+            length = 1;
+        } else if (end + 1 < bytes.size() && bytes[end + 1] >= '0' && bytes[end + 1] <= '9') {
+            length = 4;
+        }
+        if (end + length > limit) break;
+        end += length;
+    }
+    std::string prefix = from_gbk(std::string_view(bytes).substr(0, end));
+    secure_wipe(bytes);
+    return prefix;
+}
+
 std::string bytes_to_text(std::string_view bytes) { return std::string(bytes.substr(0, bytes.find('\0'))); }
 
 namespace detail {

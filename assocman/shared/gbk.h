@@ -29,6 +29,11 @@ std::string from_gbk(std::string_view bytes);
 // character two, a character outside GBK four.
 std::size_t gbk_length(std::string_view utf8);
 
+// The longest run of whole characters from the start of `utf8` whose GB18030
+// bytes take at most `limit` bytes: `utf8` itself when all of it fits,
+// otherwise those characters as UTF-8. A character is never split.
+std::string gbk_prefix(std::string_view utf8, std::size_t limit);
+
 // The bytes up to the first zero byte, or all of them when there is none.
 std::string bytes_to_text(std::string_view bytes);
 

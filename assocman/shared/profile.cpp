@@ -44,28 +44,7 @@ bool ascii_iequal(std::string_view a, std::string_view b)
     return true;
 }
 
-// Length of the GB18030 character starting at `i` of bytes that to_gbk made.
-std::size_t gb_char_length(std::string_view bytes, std::size_t i)
-{
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) return 1;
-    if (i + 1 < bytes.size() && bytes[i + 1] >= '0' && bytes[i + 1] <= '9') return 4;
-    return 2;
-}
-
-std::string cap_value(std::string_view utf8)
-{
-    // No character takes more than twice as many GB18030 bytes as UTF-8 bytes.
-    if (utf8.size() <= Profile::kValueLimit / 2) return std::string(utf8);
-    const std::string bytes = to_gbk(utf8);
-    if (bytes.size() <= Profile::kValueLimit) return std::string(utf8);
-    std::size_t end = 0;
-    while (end < bytes.size()) {
-        const std::size_t next = end + gb_char_length(bytes, end);
-        if (next > Profile::kValueLimit) break;
-        end = next;
-    }
-    return from_gbk(std::string_view(bytes).substr(0, end));
-}
+std::string cap_value(std::string_view utf8) { return gbk_prefix(utf8, Profile::kValueLimit); }
 
 }  // namespace
 

@@ -41,6 +41,24 @@ QStringList shown_texts()
     return out;
 }
 
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    EXPECT_EQ(sigaction(SIGXFSZ, &ignore, &previous_action_), 0);
+    EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &previous_limit_), 0);
+    rlimit lower = previous_limit_;
+    lower.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lower), 0);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &previous_limit_), 0);
+    EXPECT_EQ(sigaction(SIGXFSZ, &previous_action_, nullptr), 0);
+}
+
 void WindowTest::SetUp()
 {
     start_runtime_once();

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <QByteArray>
 #include <QString>
@@ -26,6 +28,21 @@ void add_form(const QString& window);
 
 // Texts of the message boxes shown since the presenter was last cleared.
 QStringList shown_texts();
+
+// While it lives, no file of this process grows past `bytes`: a write beyond
+// fails with EFBIG, as a write to a full disk fails with ENOSPC (SIGXFSZ is
+// ignored meanwhile, so the write fails instead of killing the test).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_limit_{};
+    struct sigaction previous_action_ {};
+};
 
 class WindowTest : public ::testing::Test {
 protected:

@@ -1,13 +1,14 @@
 #include "assocman/whiteboard/whiteboard.h"
 
 #include <QDesktopServices>
-#include <QSaveFile>
+#include <QFile>
 #include <QStringList>
 #include <QUrl>
 #include <array>
 #include <string>
 
 #include "assocman/shared/gbk.h"
+#include "assocman/shared/save_file.h"
 #include "assocman/state/state.h"
 #include "assocman/workspace/whiteboard.h"
 #include "assocman/workspace/workspace.h"
@@ -34,18 +35,13 @@ QString whiteboard_path()
     return app::state().editor_working_folder + QStringLiteral("usertext/systemad.txt");
 }
 
-// The whole file goes to a temporary file beside it and is renamed into
-// place, so the workspace never finds half a whiteboard after a crash.
+// The whole file is written beside the old one and only renamed into place
+// once it is safely on disk, so neither a crash nor a full disk leaves the
+// workspace half a whiteboard or an empty one.
 bool write_whiteboard(const QString& text)
 {
     const std::string bytes = assoc::to_gbk(text.toStdString());
-    QSaveFile file(whiteboard_path());
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    // An uncommitted file takes its temporary copy with it and leaves the
-    // old whiteboard as it was.
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
-        return false;
-    return file.commit();
+    return assoc::save_whole_file(QFile::encodeName(whiteboard_path()).toStdString(), bytes).ok;
 }
 
 void editor_created()

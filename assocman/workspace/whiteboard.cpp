@@ -1,93 +1,73 @@
 #include "assocman/workspace/whiteboard.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <cerrno>
 #include <string>
-#include <vector>
 
 #include "assocman/shared/gbk.h"
+#include "assocman/workspace/whiteboard_split.h"
 
 namespace workspace {
 namespace {
 
-// One GBK character within the text: where it starts and how many bytes.
-struct Char {
-    std::size_t pos;
-    std::size_t len;
-};
-
-// GBK can only be walked forwards: a byte of 0x80 or above may be a lead or a
-// trail byte, and only the walk from the start tells which.
-std::vector<Char> walk(std::string_view text)
-{
-    std::vector<Char> chars;
-    chars.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            chars.push_back({i, 1});
-            ++i;
-        } else if (i + 1 < text.size()) {
-            chars.push_back({i, 2});
-            i += 2;
-        } else {
-            break;  // a lead byte with nothing after it is no character
-        }
-    }
-    return chars;
-}
-
-bool is_space(std::string_view text, const Char& c)
-{
-    const std::string_view s = text.substr(c.pos, c.len);
-    return s == " " || s == "\xA1\xA1";
-}
-
 QString to_qstring(std::string_view gbk) { return QString::fromStdString(assoc::from_gbk(gbk)); }
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 }  // namespace
 
 Whiteboard read_whiteboard_bytes(std::string_view bytes)
 {
-    const std::size_t zero = bytes.find('\0');
-    if (zero != std::string_view::npos) bytes = bytes.substr(0, zero);
-
-    const std::vector<Char> all = walk(bytes);
-    std::size_t first = 0;
-    std::size_t last = all.size();
-    while (first < last && is_space(bytes, all[first])) ++first;
-    while (last > first && is_space(bytes, all[last - 1])) --last;
-
+    const WhiteboardSpans spans = split_whiteboard(bytes);
     Whiteboard board;
-    if (first == last) return board;
-
-    const std::size_t begin = all[first].pos;
-    const std::size_t end = all[last - 1].pos + all[last - 1].len;
-    const std::string_view text = bytes.substr(begin, end - begin);
-    board.text = to_qstring(text);
-
-    // Positions below are relative to `text`; the walk of the trimmed text is
-    // the walk of the whole file from `first` on.
-    std::size_t line_start = 0;
-    for (std::size_t k = first; k < last; ++k) {
-        const std::size_t pos = all[k].pos - begin;
-        if (all[k].len == 1 && text[pos] == '\r' && k + 1 < last && all[k + 1].len == 1 &&
-            text[pos + 1] == '\n') {
-            board.lines.append(to_qstring(text.substr(line_start, pos - line_start)));
-            line_start = pos + 2;
-            ++k;
-        }
-    }
-    if (line_start < text.size()) board.lines.append(to_qstring(text.substr(line_start)));
+    if (spans.text.empty()) return board;
+    board.text = to_qstring(spans.text);
+    board.lines.reserve(static_cast<qsizetype>(spans.lines.size()));
+    for (const std::string_view line : spans.lines) board.lines.append(to_qstring(line));
     return board;
 }
 
 Whiteboard read_whiteboard_file(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.readAll();
-    return read_whiteboard_bytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    // Anyone can leave a FIFO, a device or a folder under that name. Opening
+    // without blocking and reading only a regular file keeps the workspace
+    // and the editor from waiting for ever on a writer that never comes, or
+    // reading a device without end.
+    const Fd file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) return {};
+    struct stat st {};
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return {};
+        }
+        if (got == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    return read_whiteboard_bytes(bytes);
 }
 
 }  // namespace workspace

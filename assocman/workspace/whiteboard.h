@@ -22,7 +22,8 @@ struct Whiteboard {
 // a space or a line break.
 Whiteboard read_whiteboard_bytes(std::string_view bytes);
 
-// Reads the file at `path`; a missing or unreadable file reads as empty.
+// Reads the file at `path`; a missing or unreadable file, and anything that is
+// not a regular file (a FIFO, a device, a folder), reads as empty.
 Whiteboard read_whiteboard_file(const QString& path);
 
 }  // namespace workspace

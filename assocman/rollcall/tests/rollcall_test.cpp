@@ -257,6 +257,31 @@ TEST_F(RollCall, ReportThatCannotBeWrittenSaysSo)
     EXPECT_FALSE(QFile::exists(path));
 }
 
+TEST_F(RollCall, ReportOnAFullDiskKeepsTheDaysEarlierReportAndSaysSo)
+{
+    add_members({"a"});
+    const std::string earlier = report_bytes({}, {"a"});
+    {
+        QFile file(report_path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(QByteArray::fromStdString(earlier)), static_cast<qint64>(earlier.size()));
+    }
+    open();
+    press("P");
+    ui::presenter::clear();
+    {
+        const assocman_testing::FileSizeLimit full_disk(1);
+        press("P");
+    }
+    EXPECT_EQ(shown_texts(),
+              QStringList({kLast, "签到情况统计报告生成失败！\r\n无法写入：" + report_path()}));
+    EXPECT_EQ(read_file(report_path()).toStdString(), earlier);
+    EXPECT_EQ(
+        QDir(dir.path() + "/usertext").entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::Reversed),
+        QStringList({"causercount.mdb", today_file_name()}))
+        << "no temporary file left behind";
+}
+
 TEST_F(RollCall, ClosingDuringTheLastMemberMessageKeepsTheDaysReport)
 {
     add_members({"a", "b"});

@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -6,8 +9,13 @@
 #include <QFile>
 #include <QTest>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "assocman/state/state.h"
 #include "assocman/testing/window_test.h"
@@ -261,6 +269,111 @@ TEST_P(WhiteboardEditorSaveFails, ReportsFailureAndKeepsTypedTexts)
 
 INSTANTIATE_TEST_SUITE_P(Folders, WhiteboardEditorSaveFails, ::testing::ValuesIn(kFailCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WhiteboardWindows, FullDiskKeepsTheOldBoardAndSaysSo)
+{
+    const std::string old = "1.old\r\n2.b\r\n3.c\r\n4.d";
+    write_board(old);
+    open(kEditor);
+    fill_boxes("a|b|c|d");
+    {
+        const assocman_testing::FileSizeLimit full_disk(1);
+        click_save();
+    }
+    EXPECT_EQ(assocman_testing::shown_texts().join(QLatin1Char('|')).toStdString(),
+              "抱歉，课堂要点数据保存失败！");
+    EXPECT_EQ(read_board(), old);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("usertext")))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("systemad.txt")});
+}
+
+// ---- a whiteboard that is no file ------------------------------------------
+
+// Opens the other end of a FIFO once `after` has passed, and again every few
+// milliseconds until it is destroyed: a reader stuck waiting for a writer
+// comes back (reading nothing) and the test fails instead of hanging.
+class FifoWatchdog {
+public:
+    FifoWatchdog(std::string path, std::chrono::milliseconds after)
+        : path_(std::move(path)), after_(after), thread_([this] { run(); })
+    {
+    }
+    ~FifoWatchdog()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    FifoWatchdog(const FifoWatchdog&) = delete;
+    FifoWatchdog& operator=(const FifoWatchdog&) = delete;
+
+    bool released_a_reader() const { return released_; }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(mutex_);
+        auto wait = after_;
+        while (!wake_.wait_for(lock, wait, [this] { return stop_; })) {
+            // Succeeds only while somebody has the FIFO open for reading.
+            const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                released_ = true;
+                ::close(fd);
+            }
+            wait = std::chrono::milliseconds(20);
+        }
+    }
+
+    std::string path_;
+    std::chrono::milliseconds after_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    std::atomic<bool> released_{false};
+    std::thread thread_;
+};
+
+class WhiteboardNotAFile : public assocman_testing::WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        if (HasFatalFailure()) return;
+        workspace::register_workspace_handlers();
+        whiteboard::register_whiteboard_handlers();
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(QStringLiteral("workspace")));
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(kEditor));
+        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_description(
+            R"({"window": "login", "title": "login", "size": [330, 229]})", "login"));
+        enter_program_folder();
+        app::state().association_name = QStringLiteral("Quillet");
+    }
+};
+
+TEST_F(WhiteboardNotAFile, FifoReadsAsNoBoardInTheWorkspaceAndTheEditor)
+{
+    const std::string fifo = usertext(QStringLiteral("systemad.txt")).toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const FifoWatchdog watchdog(fifo, std::chrono::seconds(5));
+
+    ASSERT_TRUE(ui::load_window(QStringLiteral("login")));
+    ASSERT_TRUE(ui::load_window(QStringLiteral("workspace")));
+    ui::wait_processing_events(20);
+    EXPECT_TRUE(ui::is_window_open(QStringLiteral("workspace")));
+    EXPECT_TRUE(app::state().whiteboard_lines.isEmpty());
+
+    ASSERT_TRUE(ui::load_window(kEditor, QStringLiteral("workspace")));
+    ui::wait_processing_events(20);
+    EXPECT_TRUE(ui::is_window_open(kEditor));
+    for (const QString& box : kBoxes) EXPECT_EQ(ui::text(kEditor, box), QString()) << box.toStdString();
+
+    EXPECT_FALSE(watchdog.released_a_reader()) << "a read of the whiteboard waited for a writer";
+}
 
 // ---- the three windows -----------------------------------------------------
 
