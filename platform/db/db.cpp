@@ -646,7 +646,9 @@ bool recordset_read_text(RecordSet& set, const std::string& field, std::string& 
     const auto column = column_index(s, field);
     const Value* value = column ? current_value(s, *column) : nullptr;
     if (!value) return false;
-    var = detail::value_text(*value, s.columns[*column].kind);
+    std::optional<std::string> text = detail::convert_text(*value, s.columns[*column].kind);
+    if (!text) return false;
+    var = std::move(*text);
     return true;
 }
 
@@ -656,15 +658,9 @@ bool recordset_read_bool(RecordSet& set, const std::string& field, bool& var)
     const RecordSetState& s = Access::of(set);
     const auto column = column_index(s, field);
     const Value* value = column ? current_value(s, *column) : nullptr;
-    if (!value || std::holds_alternative<Blob>(*value)) return false;
-    if (const auto* integer = std::get_if<long long>(value)) {
-        var = *integer != 0;
-    } else if (const auto* real = std::get_if<double>(value)) {
-        var = *real != 0.0;
-    } else if (const auto* text = std::get_if<std::string>(value)) {
-        // As the engine reads a text as a number: its leading number, else 0.
-        var = std::strtod(text->c_str(), nullptr) != 0.0;
-    }
+    const std::optional<bool> flag = value ? detail::convert_bool(*value) : std::nullopt;
+    if (!flag) return false;
+    var = *flag;
     return true;
 }
 
@@ -674,18 +670,11 @@ bool recordset_read_integer(RecordSet& set, const std::string& field, long long&
     const RecordSetState& s = Access::of(set);
     const auto column = column_index(s, field);
     const Value* value = column ? current_value(s, *column) : nullptr;
-    if (!value) return false;
-    const Kind kind = s.columns[*column].kind;
-    if (kind != Kind::integer && kind != Kind::dynamic) return false;
-    if (const auto* integer = std::get_if<long long>(value)) {
-        var = *integer;
-        return true;
-    }
-    if (const auto* real = std::get_if<double>(value); real && kind == Kind::integer) {
-        var = static_cast<long long>(*real);
-        return true;
-    }
-    return false;
+    const std::optional<long long> number =
+        value ? detail::convert_integer(*value, s.columns[*column].kind) : std::nullopt;
+    if (!number) return false;
+    var = *number;
+    return true;
 }
 
 bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime& var)
@@ -694,13 +683,9 @@ bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime&
     const RecordSetState& s = Access::of(set);
     const auto column = column_index(s, field);
     const Value* value = column ? current_value(s, *column) : nullptr;
-    if (!value) return false;
-    if (std::holds_alternative<std::monostate>(*value)) return true;  // NULL is the zero date-time
-    const auto* text = std::get_if<std::string>(value);
-    if (!text) return false;
-    const auto parsed = detail::parse_datetime(*text);
-    if (!parsed) return false;
-    var = *parsed;
+    const std::optional<DateTime> when = value ? detail::convert_datetime(*value) : std::nullopt;
+    if (!when) return false;
+    var = *when;
     return true;
 }
 
