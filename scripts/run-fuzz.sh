@@ -11,7 +11,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
-targets=(fuzz_profile fuzz_decodebin)
+targets=(fuzz_profile fuzz_decodebin fuzz_values)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
   -DASSOCMAN_FUZZ=ON -DASSOCMAN_TESTS=OFF -DASSOCMAN_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -36,6 +36,7 @@ seed fuzz_profile \
   '[s]\nk = "v"\n;c\n[s]\nk=\n' \
   '\xef\xbb\xbf[a]\rk=v\r'
 seed fuzz_decodebin 'Rv7KqWzM' 'jQ==' 'jRE=' 'jQ==EY2i' 'Ov6IQE76XR4='
+seed fuzz_values '\x01\x02\x00\x00\x00\x00\x00\x00\x04\x40' '\x0d\x032026-12-08 14:00:09' '\x10\x01\x01'
 
 for target in "${targets[@]}"; do
   echo "== $target for ${seconds}s"
