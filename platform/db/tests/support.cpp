@@ -26,10 +26,7 @@ TempDir::~TempDir()
 
 PresenterLog::PresenterLog()
 {
-    db::set_error_presenter([this](const db::Error& error) {
-        messages.push_back(error.text);
-        codes.push_back(error.code);
-    });
+    db::set_error_presenter([this](const db::Error& error) { messages.push_back(error.text); });
 }
 
 PresenterLog::~PresenterLog() { db::set_error_presenter(nullptr); }

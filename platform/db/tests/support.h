@@ -29,7 +29,6 @@ public:
     PresenterLog();
     ~PresenterLog();
     std::vector<std::string> messages;
-    std::vector<db::ResultCode> codes;
 };
 
 bool file_exists(const std::string& path);
