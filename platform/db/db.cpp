@@ -451,8 +451,9 @@ std::optional<Error> load(RecordSetState& s, const std::string& source, int kind
     Statement statement(raw);
     if (rc != SQLITE_OK) return engine_error(handle);
     if (!statement) return own_error("The SQL text holds no statement.");
-    if (!nothing_after(handle, tail))
+    if (!nothing_after(handle, tail)) {
         return own_error("Characters found after the end of the SQL statement.");
+    }
     if (sqlite3_bind_parameter_count(statement.get()) != static_cast<int>(params.size())) {
         return own_error("The number of parameters does not match the SQL statement.");
     }
