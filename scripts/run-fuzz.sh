@@ -21,6 +21,7 @@ targets=(
   "fuzz_decodebin      assocman/shared/fuzz/fuzz_decodebin      4096"
   "fuzz_section_names  assocman/shared/fuzz/fuzz_section_names  262144"
   "fuzz_whiteboard     assocman/workspace/fuzz/fuzz_whiteboard  65536"
+  "fuzz_values         platform/db/fuzz/fuzz_values             4096"
 )
 
 names=()
@@ -65,6 +66,7 @@ seed fuzz_profile \
   '\xef\xbb\xbf[a]\rk=v\r' \
   "$section\\r\\n$name_key=xx$(repeat "$zhong" 5200)\\r\\n"  # past the value cap, cut between characters
 seed fuzz_decodebin 'Rv7KqWzM' 'jQ==' 'jRE=' 'jQ==EY2i' 'Ov6IQE76XR4='
+seed fuzz_values '\x01\x02\x00\x00\x00\x00\x00\x00\x04\x40' '\x0d\x032026-12-08 14:00:09' '\x10\x01\x01'
 
 # 204 names of about 1,000 bytes leave 596 bytes of the list; the name after
 # them is cut within its Chinese characters, and the configuration's own

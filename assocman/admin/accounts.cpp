@@ -23,6 +23,20 @@ void open_admin_table(const QString& window, const QString& connection_unit, con
     db::recordset_open(*records, kAdminTable, db::kTable);
 }
 
+TableState reopen_admin_table_if_closed(const QString& window, const QString& connection_unit,
+                                        const QString& recordset_unit)
+{
+    db::RecordSet* records = ui::recordset(window, recordset_unit);
+    if (records && db::record_count(*records) >= 0) return TableState::open;
+    // Without a connection there is nothing to read; its failure was told
+    // when the window opened.
+    db::Connection* connection = ui::connection(window, connection_unit);
+    if (!connection || !connection->is_open()) return TableState::unreadable;
+    open_admin_table(window, connection_unit, recordset_unit);
+    records = ui::recordset(window, recordset_unit);
+    return records && db::record_count(*records) >= 0 ? TableState::reopened : TableState::unreadable;
+}
+
 bool find_account_row(db::RecordSet& records, const std::string& name,
                       const std::function<bool(db::RecordSet&)>& also)
 {

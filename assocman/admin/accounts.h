@@ -27,6 +27,16 @@ void connect_window_database(const QString& window, const QString& connection_un
 // the next click starts from what the file really holds.
 void open_admin_table(const QString& window, const QString& connection_unit, const QString& recordset_unit);
 
+enum class TableState { open, reopened, unreadable };
+
+// Run at the start of a click: a set left closed by a read that failed
+// (another program held the database) is opened again, so that failure does
+// not stick to the window. `unreadable` when it cannot be read now; the
+// engine's error has then been shown (unless the window has no connection at
+// all), and the window may be gone.
+TableState reopen_admin_table_if_closed(const QString& window, const QString& connection_unit,
+                                        const QString& recordset_unit);
+
 // Walks the accounts from the first row, as each check of these windows
 // does, and stops on the first row whose `adminname` is `name` and for which
 // `also` holds (it reads whatever else it needs from that row). False, and

@@ -19,6 +19,7 @@ const QString kConfirm = "编辑框密码确认";
 const QString kSuper = "选择框权限设置";
 const QString kConnection = "数据库连接新建账号";
 const QString kRecordSet = "记录集新建账号";
+const QString kNotSaved = "新建账号失败！账号未能保存，请稍后重试！";
 
 // True when some row carries `name` with any rights but super administrator.
 // A name that no row carries is not refused: the rights are only known for
@@ -37,19 +38,24 @@ bool name_taken(db::RecordSet& records, const std::string& name)
     return find_account_row(records, name, [](db::RecordSet&) { return true; });
 }
 
+// Tells the user and closes the window when the logged-in administrator is
+// not a super administrator.
+bool refuse_without_rights(db::RecordSet& records)
+{
+    if (!lacks_rights(records, app::state().workspace_admin.toStdString())) return false;
+    ui::show_tip("您的权限不足！暂时无法新建账号！", false);
+    ui::destroy_window_or_unit(kWindow);
+    return true;
+}
+
 void on_created()
 {
     ui::apply_xp_style(2);
-    const std::string admin = app::state().workspace_admin.toStdString();
     connect_window_database(kWindow, kConnection);
     ui::set_caption(kWindow, app::state().association_name + "-新建管理员");
     open_admin_table(kWindow, kConnection, kRecordSet);
 
-    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
-    if (records && lacks_rights(*records, admin)) {
-        ui::show_tip("您的权限不足！暂时无法新建账号！", false);
-        ui::destroy_window_or_unit(kWindow);
-    }
+    if (db::RecordSet* records = ui::recordset(kWindow, kRecordSet)) refuse_without_rights(*records);
 }
 
 void on_create()
@@ -68,9 +74,19 @@ void on_create()
         return;
     }
 
-    const QString name = ui::text(kWindow, kName);
+    const TableState table = reopen_admin_table_if_closed(kWindow, kConnection, kRecordSet);
     db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
-    if (records && name_taken(*records, name.toStdString())) {
+    if (!records) return;
+    if (table == TableState::unreadable) {
+        ui::show_tip(kNotSaved, false);
+        return;
+    }
+    // Rights that could not be read when the window opened are checked now,
+    // before anything is written.
+    if (table == TableState::reopened && refuse_without_rights(*records)) return;
+
+    const QString name = ui::text(kWindow, kName);
+    if (name_taken(*records, name.toStdString())) {
         ui::show_tip("该用户名已存在，请更换用户名！", false);
         ui::set_text(kWindow, kName, "");
         return;
@@ -79,7 +95,7 @@ void on_create()
     // Saying the account exists when the row was never stored (database gone,
     // write refused) would send the new administrator to a login that fails.
     const bool saved =
-        records && db::recordset_add_new(*records) &&
+        db::recordset_add_new(*records) &&
         db::recordset_write_text(*records, "adminname", name.toStdString()) &&
         db::recordset_write_text(*records, "adminpass", digest_of(ui::text(kWindow, kPassword))) &&
         db::recordset_write_text(*records, "quanxian",
@@ -87,8 +103,8 @@ void on_create()
         db::recordset_update(*records);
     if (!saved) {
         // Drops the half-made row, so the next click starts from the file.
-        if (records && db::record_count(*records) >= 0) open_admin_table(kWindow, kConnection, kRecordSet);
-        ui::show_tip("新建账号失败！账号未能保存，请稍后重试！", false);
+        if (db::record_count(*records) >= 0) open_admin_table(kWindow, kConnection, kRecordSet);
+        ui::show_tip(kNotSaved, false);
         return;
     }
     ui::show_tip("恭喜您添加用户" + name + "成功！", false);

@@ -19,6 +19,7 @@ const QString kAgain = "编辑框再次输入";
 const QString kCurrentUser = "透明标签当前用户名";
 const QString kConnection = "数据库连接管理员设置";
 const QString kRecordSet = "记录集管理员设置";
+const QString kNotSaved = "密码修改失败！新密码未能保存，请稍后重试！";
 
 void on_created()
 {
@@ -54,9 +55,16 @@ void on_change()
         return;
     }
 
+    // Accounts that cannot be read say nothing about the old password.
+    const TableState table = reopen_admin_table_if_closed(kWindow, kConnection, kRecordSet);
     db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
-    if (!records || !find_account(*records, ui::text(kWindow, kCurrentUser).toStdString(),
-                                  digest_of(ui::text(kWindow, kOld)))) {
+    if (!records) return;
+    if (table == TableState::unreadable) {
+        ui::show_tip(kNotSaved, false);
+        return;
+    }
+    if (!find_account(*records, ui::text(kWindow, kCurrentUser).toStdString(),
+                      digest_of(ui::text(kWindow, kOld)))) {
         ui::show_tip("旧密码输入错误,请重新设定！", false);
         ui::set_text(kWindow, kOld, "");
         return;
@@ -70,7 +78,7 @@ void on_change()
                        db::recordset_update(*records);
     if (!saved) {
         open_admin_table(kWindow, kConnection, kRecordSet);
-        ui::show_tip("密码修改失败！新密码未能保存，请稍后重试！", false);
+        ui::show_tip(kNotSaved, false);
         return;
     }
     ui::show_tip("恭喜您密码修改成功，重新启动程序后生效！", false);

@@ -14,6 +14,7 @@
 #include "assocman/notes/notes.h"
 #include "assocman/randompick/randompick.h"
 #include "assocman/rollcall/rollcall.h"
+#include "assocman/state/database_errors.h"
 #include "assocman/state/state.h"
 #include "assocman/whiteboard/whiteboard.h"
 #include "assocman/workspace/workspace.h"
@@ -47,6 +48,7 @@ int run_program(int& argc, char** argv)
     // 1. The runtime; the program folder becomes the current directory, so
     //    the whiteboard and the reports land in usertext beside the program.
     ui::start_runtime(argc, argv);
+    install_database_error_presenter();
     QDir::setCurrent(ui::get_program_directory());
     register_all_handlers();
     QString error;

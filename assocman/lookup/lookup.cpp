@@ -122,11 +122,9 @@ void on_save()
 {
     const bool opened = open_members();
 
-    for (const QString& box : {kName, kNumber, kClass, kRemarks}) ui::set_edit_mode(kWindow, box, "readonly");
-    ui::set_disabled(kWindow, kSave, true);
-    ui::set_focus(kWindow, kCriterion);
-
-    // A set that did not open has already shown the engine's error.
+    // A set that did not open has already shown the engine's error. Until a
+    // save succeeds the boxes stay as they are, editable and with what was
+    // typed, so trying again is one click.
     db::RecordSet* set = records();
     if (!opened || !set) return;
 
@@ -146,6 +144,9 @@ void on_save()
         ui::show_tip("抱歉，本条数据未能更新！", true);
         return;
     }
+    for (const QString& box : {kName, kNumber, kClass, kRemarks}) ui::set_edit_mode(kWindow, box, "readonly");
+    ui::set_disabled(kWindow, kSave, true);
+    ui::set_focus(kWindow, kCriterion);
     ui::show_tip("恭喜您！本条数据已更新！", false);
 }
 

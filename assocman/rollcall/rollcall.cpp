@@ -28,6 +28,11 @@ const char* const kAbsentTitle = "--------本次缺席会员列表--------";
 // Record sets are looked up again after anything that may show a box: the
 // box keeps events flowing, and the window may be gone when it returns.
 db::RecordSet* list() { return ui::recordset(kWindow, kList); }
+db::Connection* connection() { return ui::connection(kWindow, kConnection); }
+
+// A mark whose save failed stays written on its row of the list until a move
+// saves it. Lives as long as one opening of the window.
+bool g_unsaved_mark = false;
 
 QString name_of_current_row()
 {
@@ -43,49 +48,88 @@ void speak(const QString& text)
     if (const auto& voice = app::state().roll_call_voice) voice->speak(text.toStdString());
 }
 
+enum class Rebuild { done, failed, window_gone };
+
 // Every member name of causer becomes one row of qiandao, in the order the
 // names come. The name is bound, never pasted into the statement, so a name
 // with a quote is called like any other.
-void rebuild_list()
+//
+// All of it is one transaction: one commit instead of a sync of the file per
+// member, and a list that is replaced whole or not at all. On `failed` the
+// transaction may still be open; the caller rolls it back.
+Rebuild rebuild_list()
 {
+    db::Connection* c = connection();
     db::RecordSet* set = list();
-    if (!set) return;
-    db::recordset_open(*set, "qiandao", db::kTable);
-    if (!(set = list())) return;
-    db::recordset_delete(*set, db::kDeleteAll);
+    if (!c || !set) return Rebuild::window_gone;
+    if (!db::begin_transaction(*c)) return Rebuild::failed;
 
-    db::recordset_open(*set, "select name from causer", db::kSql);
-    if (!(set = list())) return;
+    const bool opened = db::recordset_open(*set, "qiandao", db::kTable);
+    if (!(set = list())) return Rebuild::window_gone;
+    const bool cleared = opened && db::recordset_delete(*set, db::kDeleteAll);
+    if (!(set = list())) return Rebuild::window_gone;
+    if (!cleared) return Rebuild::failed;
+
+    const bool listed = db::recordset_open(*set, "select name from causer", db::kSql);
+    if (!(set = list())) return Rebuild::window_gone;
+    if (!listed) return Rebuild::failed;
     const int members = db::record_count(*set);
     for (int i = 0; i < members; ++i) {
         std::string name;
         db::recordset_read_text(*set, "name", name);
         db::RecordSet* adder = ui::recordset(kWindow, kAdder);
-        if (!adder) return;
-        db::recordset_open(*adder, "insert into qiandao (name) values (?)", db::kSql, {name});
-        if (!(set = list())) return;
+        if (!adder) return Rebuild::window_gone;
+        // A refused insert has shown the engine's error; that member is left
+        // out and the others go in. A failure that ended the transaction
+        // itself ends the rebuild: the inserts after it would be saved one by
+        // one on top of the old list.
+        if (!db::recordset_open(*adder, "insert into qiandao (name) values (?)", db::kSql, {name})) {
+            if (!(c = connection())) return Rebuild::window_gone;
+            if (!db::in_transaction(*c)) return Rebuild::failed;
+        }
+        if (!(set = list())) return Rebuild::window_gone;
         db::recordset_move_next(*set);
     }
+    if (!(c = connection())) return Rebuild::window_gone;
+    return db::commit_transaction(*c) ? Rebuild::done : Rebuild::failed;
 }
 
 void on_created()
 {
     auto& s = app::state();
     ui::apply_xp_style(2);
+    g_unsaved_mark = false;
 
-    db::Connection* connection = ui::connection(kWindow, kConnection);
+    db::Connection* c = connection();
     db::RecordSet* set = list();
     db::RecordSet* adder = ui::recordset(kWindow, kAdder);
-    if (!connection || !set || !adder) return;
+    if (!c || !set || !adder) return;
 
-    // A failed connection shows up as the record sets' own errors below.
-    app::connect_program_database(*connection);
-    db::recordset_set_connection(*set, *connection);
-    db::recordset_set_connection(*adder, *connection);
+    // A failed connection fails the rebuild below.
+    app::connect_program_database(*c);
+    db::recordset_set_connection(*set, *c);
+    db::recordset_set_connection(*adder, *c);
 
     ui::set_caption(kWindow, s.association_name + "-电子点名系统");
 
-    rebuild_list();
+    switch (rebuild_list()) {
+        case Rebuild::window_gone:
+            return;
+        case Rebuild::failed:
+            // The old list stays as it was. Without a new one there is no roll
+            // call to take: marks would land on the old rows, and a report
+            // would replace the day's with the old list.
+            if ((c = connection())) {
+                // Closing the window closes the connection, which drops the
+                // transaction in any case.
+                (void)db::rollback_transaction(*c);
+            }
+            ui::show_tip("抱歉，点名名单未能生成！请稍后重试！", true);
+            ui::destroy_window_or_unit(kWindow);
+            return;
+        case Rebuild::done:
+            break;
+    }
 
     if (!(set = list())) return;
     db::recordset_close(*set);
@@ -161,8 +205,15 @@ void mark(bool present)
         return;
     }
     db::recordset_write_integer(*set, "dao", present ? 1 : 0);
-    // Moving on saves the mark.
-    db::recordset_move_next(*set);
+    // Moving on saves the mark. When that fails (another program holds the
+    // database) the mark stays pending on this row and the member stays
+    // shown: the next press, or a move, saves it.
+    if (!db::recordset_move_next(*set)) {
+        g_unsaved_mark = true;
+        ui::show_tip("抱歉，当前成员的签到结果未能保存！请稍后重试！", true);
+        return;
+    }
+    g_unsaved_mark = false;
     const QString name = name_of_current_row();
     speak(name);
     show_name(name);
@@ -180,7 +231,7 @@ void on_previous()
         ui::show_tip("当前已经是第一条记录！", false);
         return;
     }
-    db::recordset_move_previous(*set);
+    if (db::recordset_move_previous(*set)) g_unsaved_mark = false;
     show_name(name_of_current_row());
 }
 
@@ -194,7 +245,7 @@ void on_next()
         ui::show_tip("当前已经是最后一条记录！", false);
         return;
     }
-    db::recordset_move_next(*set);
+    if (db::recordset_move_next(*set)) g_unsaved_mark = false;
     show_name(name_of_current_row());
 }
 
@@ -202,7 +253,16 @@ void on_speak_again() { speak(ui::text(kWindow, kNameLabel)); }
 
 void on_destroy()
 {
-    if (db::Connection* connection = ui::connection(kWindow, kConnection)) db::db_close(*connection);
+    // A pending mark would go with the connection: one more try, and a word
+    // when that fails too rather than losing it unseen.
+    if (g_unsaved_mark) {
+        g_unsaved_mark = false;
+        db::RecordSet* set = list();
+        if (set && !db::recordset_update(*set)) {
+            ui::show_tip("抱歉，当前成员的签到结果未能保存！", true);
+        }
+    }
+    if (db::Connection* c = connection()) db::db_close(*c);
 }
 
 }  // namespace

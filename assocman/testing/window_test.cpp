@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cerrno>
 
+#include "assocman/state/database_errors.h"
 #include "assocman/state/state.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
@@ -18,6 +19,8 @@ void start_runtime_once()
     static int argc = 1;
     static char* argv[] = {program_invocation_short_name, nullptr};
     ui::start_runtime(argc, argv);
+    // As the program does: engine errors reach the windows' tests as the user reads them.
+    app::install_database_error_presenter();
     started = true;
 }
 

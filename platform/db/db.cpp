@@ -34,16 +34,35 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 constexpr int kBusyTimeoutMs = 5000;
 
-std::function<void(const std::string&)>& presenter()
+static_assert(static_cast<int>(ResultCode::busy) == SQLITE_BUSY &&
+              static_cast<int>(ResultCode::locked) == SQLITE_LOCKED &&
+              static_cast<int>(ResultCode::read_only) == SQLITE_READONLY &&
+              static_cast<int>(ResultCode::io_error) == SQLITE_IOERR &&
+              static_cast<int>(ResultCode::corrupt) == SQLITE_CORRUPT &&
+              static_cast<int>(ResultCode::full) == SQLITE_FULL &&
+              static_cast<int>(ResultCode::constraint) == SQLITE_CONSTRAINT &&
+              static_cast<int>(ResultCode::not_a_database) == SQLITE_NOTADB &&
+              static_cast<int>(ResultCode::error) == SQLITE_ERROR);
+
+std::function<void(const Error&)>& presenter()
 {
-    static std::function<void(const std::string&)> instance;
+    static std::function<void(const Error&)> instance;
     return instance;
 }
 
-void present(const std::string& text)
+void present(const Error& error)
 {
-    if (const auto& show = presenter()) show(text);
+    if (const auto& show = presenter()) show(error);
 }
+
+// The engine's last error on this connection. Extended codes are cut to
+// their primary code, the one callers tell apart.
+Error engine_error(sqlite3* handle)
+{
+    return Error{static_cast<ResultCode>(sqlite3_errcode(handle) & 0xff), sqlite3_errmsg(handle)};
+}
+
+Error own_error(const char* text) { return Error{ResultCode::error, text}; }
 
 struct Column {
     std::string name;
@@ -404,55 +423,57 @@ bool nothing_after(sqlite3* handle, const char* tail)
     return rc == SQLITE_OK && !rest;
 }
 
-// Fills the set from a table or an SQL text; the error text on failure. Every
+// Fills the set from a table or an SQL text; the error on failure. Every
 // statement is finalised before this returns.
-std::optional<std::string> load(RecordSetState& s, const std::string& source, int kind,
-                                const std::vector<Param>& params)
+std::optional<Error> load(RecordSetState& s, const std::string& source, int kind,
+                          const std::vector<Param>& params)
 {
     sqlite3* handle = handle_of(s);
-    if (!handle) return "The database connection is not open.";
+    if (!handle) return own_error("The database connection is not open.");
 
     std::string sql;
     if (kind == kTable) {
-        if (!is_identifier(source)) return "Invalid table name.";
-        if (!params.empty()) return "A table cannot take parameters.";
+        if (!is_identifier(source)) return own_error("Invalid table name.");
+        if (!params.empty()) return own_error("A table cannot take parameters.");
         // The rowid identifies the row for writes and deletes.
         sql = "select _rowid_, * from " + quoted(source);
     } else if (kind == kSql) {
         // The engine would stop at a zero byte and drop the rest unseen.
-        if (source.find('\0') != std::string::npos) return "The SQL text holds a zero byte.";
+        if (source.find('\0') != std::string::npos) return own_error("The SQL text holds a zero byte.");
         sql = source;
     } else {
-        return "Unknown record set kind.";
+        return own_error("Unknown record set kind.");
     }
 
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
     const int rc = sqlite3_prepare_v2(handle, sql.c_str(), static_cast<int>(sql.size()) + 1, &raw, &tail);
     Statement statement(raw);
-    if (rc != SQLITE_OK) return sqlite3_errmsg(handle);
-    if (!statement) return "The SQL text holds no statement.";
-    if (!nothing_after(handle, tail)) return "Characters found after the end of the SQL statement.";
+    if (rc != SQLITE_OK) return engine_error(handle);
+    if (!statement) return own_error("The SQL text holds no statement.");
+    if (!nothing_after(handle, tail)) {
+        return own_error("Characters found after the end of the SQL statement.");
+    }
     if (sqlite3_bind_parameter_count(statement.get()) != static_cast<int>(params.size())) {
-        return "The number of parameters does not match the SQL statement.";
+        return own_error("The number of parameters does not match the SQL statement.");
     }
     for (std::size_t i = 0; i < params.size(); ++i) {
         if (!bind_value(statement.get(), static_cast<int>(i + 1), to_value(params[i]))) {
-            return sqlite3_errmsg(handle);
+            return engine_error(handle);
         }
     }
 
     if (sqlite3_column_count(statement.get()) == 0) {
         int step = SQLITE_ROW;
         while (step == SQLITE_ROW) step = sqlite3_step(statement.get());
-        if (step != SQLITE_DONE) return sqlite3_errmsg(handle);
+        if (step != SQLITE_DONE) return engine_error(handle);
         return std::nullopt;  // ran; a statement without rows leaves the set closed
     }
 
     if (!fill(s, statement.get(), kind == kTable)) {
-        std::string message = sqlite3_errmsg(handle);
+        Error error = engine_error(handle);
         close_set(s);
-        return message;
+        return error;
     }
     s.open = true;
     s.kind = kind;
@@ -466,7 +487,7 @@ std::optional<std::string> load(RecordSetState& s, const std::string& source, in
 bool open_set(RecordSetState& s, const std::string& source, int kind, const std::vector<Param>& params)
 {
     close_set(s);
-    std::optional<std::string> error = load(s, source, kind, params);
+    std::optional<Error> error = load(s, source, kind, params);
     if (!error) return true;
     // Last thing done: the presenter may run a modal loop in which the window
     // that owns this set goes away.
@@ -524,7 +545,7 @@ RecordSet::RecordSet() : d_(std::make_unique<RecordSetState>()) {}
 
 RecordSet::~RecordSet() { detach(*this); }
 
-void set_error_presenter(std::function<void(const std::string&)> presenter_fn)
+void set_error_presenter(std::function<void(const Error&)> presenter_fn)
 {
     presenter() = std::move(presenter_fn);
 }
@@ -544,6 +565,39 @@ void db_close(Connection& connection)
     // Sets stay bound, so a window can reconnect and open them again.
     for (RecordSet* set : c.sets) close_set(Access::of(*set));
     c.handle.reset();
+}
+
+void set_busy_timeout(Connection& connection, int milliseconds)
+{
+    if (sqlite3* handle = Access::of(connection).handle.get()) sqlite3_busy_timeout(handle, milliseconds);
+}
+
+// ---- transactions ---------------------------------------------------------------
+
+bool begin_transaction(Connection& connection)
+{
+    sqlite3* handle = Access::of(connection).handle.get();
+    return handle && run(handle, "begin immediate", {});
+}
+
+bool commit_transaction(Connection& connection)
+{
+    sqlite3* handle = Access::of(connection).handle.get();
+    return handle && run(handle, "commit", {});
+}
+
+bool rollback_transaction(Connection& connection)
+{
+    sqlite3* handle = Access::of(connection).handle.get();
+    if (!handle || sqlite3_get_autocommit(handle)) return true;
+    (void)run(handle, "rollback", {});  // the engine's own state says whether it worked
+    return sqlite3_get_autocommit(handle) != 0;
+}
+
+bool in_transaction(const Connection& connection)
+{
+    sqlite3* handle = Access::of(connection).handle.get();
+    return handle && !sqlite3_get_autocommit(handle);
 }
 
 // ---- record set ---------------------------------------------------------------
@@ -646,7 +700,9 @@ bool recordset_read_text(RecordSet& set, const std::string& field, std::string& 
     const auto column = column_index(s, field);
     const Value* value = column ? current_value(s, *column) : nullptr;
     if (!value) return false;
-    var = detail::value_text(*value, s.columns[*column].kind);
+    std::optional<std::string> text = detail::convert_text(*value, s.columns[*column].kind);
+    if (!text) return false;
+    var = std::move(*text);
     return true;
 }
 
@@ -656,15 +712,9 @@ bool recordset_read_bool(RecordSet& set, const std::string& field, bool& var)
     const RecordSetState& s = Access::of(set);
     const auto column = column_index(s, field);
     const Value* value = column ? current_value(s, *column) : nullptr;
-    if (!value || std::holds_alternative<Blob>(*value)) return false;
-    if (const auto* integer = std::get_if<long long>(value)) {
-        var = *integer != 0;
-    } else if (const auto* real = std::get_if<double>(value)) {
-        var = *real != 0.0;
-    } else if (const auto* text = std::get_if<std::string>(value)) {
-        // As the engine reads a text as a number: its leading number, else 0.
-        var = std::strtod(text->c_str(), nullptr) != 0.0;
-    }
+    const std::optional<bool> flag = value ? detail::convert_bool(*value) : std::nullopt;
+    if (!flag) return false;
+    var = *flag;
     return true;
 }
 
@@ -674,18 +724,11 @@ bool recordset_read_integer(RecordSet& set, const std::string& field, long long&
     const RecordSetState& s = Access::of(set);
     const auto column = column_index(s, field);
     const Value* value = column ? current_value(s, *column) : nullptr;
-    if (!value) return false;
-    const Kind kind = s.columns[*column].kind;
-    if (kind != Kind::integer && kind != Kind::dynamic) return false;
-    if (const auto* integer = std::get_if<long long>(value)) {
-        var = *integer;
-        return true;
-    }
-    if (const auto* real = std::get_if<double>(value); real && kind == Kind::integer) {
-        var = static_cast<long long>(*real);
-        return true;
-    }
-    return false;
+    const std::optional<long long> number =
+        value ? detail::convert_integer(*value, s.columns[*column].kind) : std::nullopt;
+    if (!number) return false;
+    var = *number;
+    return true;
 }
 
 bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime& var)
@@ -694,13 +737,9 @@ bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime&
     const RecordSetState& s = Access::of(set);
     const auto column = column_index(s, field);
     const Value* value = column ? current_value(s, *column) : nullptr;
-    if (!value) return false;
-    if (std::holds_alternative<std::monostate>(*value)) return true;  // NULL is the zero date-time
-    const auto* text = std::get_if<std::string>(value);
-    if (!text) return false;
-    const auto parsed = detail::parse_datetime(*text);
-    if (!parsed) return false;
-    var = *parsed;
+    const std::optional<DateTime> when = value ? detail::convert_datetime(*value) : std::nullopt;
+    if (!when) return false;
+    var = *when;
     return true;
 }
 
@@ -770,7 +809,7 @@ bool recordset_delete(RecordSet& set, int mode)
 
     if (mode == kDeleteAll) {
         const std::string table = s.table;
-        run(handle, "delete from " + quoted(table), {});
+        if (!run(handle, "delete from " + quoted(table), {})) return false;
         return open_set(s, table, kTable, {}) && s.rows.empty();
     }
     return false;

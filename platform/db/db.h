@@ -91,9 +91,33 @@ private:
     std::unique_ptr<RecordSetState> d_;
 };
 
-// The UI installs a presenter that shows the engine's text in a plain OK box.
-// Without one, errors are only reported through the results.
-void set_error_presenter(std::function<void(const std::string&)> presenter);
+// The engine's primary result codes, numbered as SQLite numbers them. An
+// error carries the primary code only; codes not named here pass through by
+// their number.
+enum class ResultCode : int {
+    ok = 0,
+    error = 1,  // also every refusal of this layer's own (no connection, a bad table name)
+    busy = 5,
+    locked = 6,
+    read_only = 8,
+    io_error = 10,
+    corrupt = 11,
+    full = 13,
+    constraint = 19,
+    not_a_database = 26,
+};
+
+// What the presenter is given: the engine's result code and its own text
+// (English), or this layer's text for a refusal of its own.
+struct Error {
+    ResultCode code = ResultCode::error;
+    std::string text;
+};
+
+// The program installs a presenter that tells the user; this layer has no
+// words of its own for them. Without one, errors are only reported through
+// the results.
+void set_error_presenter(std::function<void(const Error&)> presenter);
 
 // Closes an open connection, then opens an existing file for reading and
 // writing (a missing file is never created) and keys it with the password's
@@ -101,6 +125,26 @@ void set_error_presenter(std::function<void(const std::string&)> presenter);
 // is missing, empty, not a database, not writable, or the key is wrong.
 bool db_connect_access(Connection& connection, const std::string& file, const std::string& password);
 void db_close(Connection& connection);
+
+// How long a statement of this connection waits for another connection's
+// lock before it fails as busy (five seconds after a connect).
+void set_busy_timeout(Connection& connection, int milliseconds);
+
+// Transactions. While one is open, the writes and reads of every set bound to
+// the connection belong to it, and nothing is on the file until the commit;
+// closing the connection drops an open transaction. Silent, like every
+// failure but an open.
+// Starts a transaction that holds the right to write from the start, so
+// another writer is met here (after the busy timeout) and not halfway.
+[[nodiscard]] bool begin_transaction(Connection& connection);
+// On failure the transaction may still be open: roll it back (or try again).
+[[nodiscard]] bool commit_transaction(Connection& connection);
+// Drops what the transaction wrote. True when no transaction is left open,
+// also when none was.
+[[nodiscard]] bool rollback_transaction(Connection& connection);
+// False once a failure has ended the transaction on the engine's side (a
+// full disk, an I/O error): later writes would then be saved one by one.
+[[nodiscard]] bool in_transaction(const Connection& connection);
 
 // Binds a set to a connection; a set that is open is closed first.
 void recordset_set_connection(RecordSet& set, Connection& connection);
@@ -146,7 +190,8 @@ bool recordset_update(RecordSet& set);
 
 // kDeleteCurrent deletes the current row (it stays current with position -2
 // until the next move, which goes on from where it stood); kDeleteAll empties
-// the table and re-reads it, true when the set is then empty.
+// the table and re-reads it, true when the set is then empty. A delete that
+// fails changes nothing: the set keeps its rows and its place.
 bool recordset_delete(RecordSet& set, int mode);
 
 // criterion: "<field>=<integer>", e.g. "id=42". Searches from the current row

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 
 namespace db::detail {
 namespace {
@@ -79,9 +80,18 @@ Kind classify_declared_type(std::string_view declared)
     return Kind::unknown;
 }
 
-std::string value_text(const Value& value, Kind kind)
+std::optional<long long> integer_of(double real)
 {
-    if (std::holds_alternative<std::monostate>(value)) return {};
+    // 2^63 is exact as a double; every finite double below it and at or above
+    // -2^63 truncates to a value a long long holds. NaN fails both tests.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (!(real >= -kLimit && real < kLimit)) return std::nullopt;
+    return static_cast<long long>(real);
+}
+
+std::optional<std::string> convert_text(const Value& value, Kind kind)
+{
+    if (std::holds_alternative<std::monostate>(value)) return std::string();
     if (kind == Kind::unknown) return "UN_KNOW";
     if (kind == Kind::blob || std::holds_alternative<Blob>(value)) return "[BLOB]";
 
@@ -111,13 +121,50 @@ std::string value_text(const Value& value, Kind kind)
     switch (kind) {
         case Kind::logical:
             return real != 0.0 ? "TRUE" : "FALSE";
-        case Kind::integer:
-            return number_text(static_cast<long long>(real));
+        case Kind::integer: {
+            const std::optional<long long> integer = integer_of(real);
+            if (!integer) return std::nullopt;
+            return number_text(*integer);
+        }
         case Kind::single:
             return printf_text("%.4f", real);
         default:
             return number_text(real);
     }
+}
+
+std::string value_text(const Value& value, Kind kind)
+{
+    return convert_text(value, kind).value_or(std::string());
+}
+
+std::optional<bool> convert_bool(const Value& value)
+{
+    if (std::holds_alternative<Blob>(value)) return std::nullopt;
+    if (const auto* integer = std::get_if<long long>(&value)) return *integer != 0;
+    if (const auto* real = std::get_if<double>(&value)) return *real != 0.0;
+    if (const auto* text = std::get_if<std::string>(&value)) {
+        // As the engine reads a text as a number: its leading number, else 0.
+        return std::strtod(text->c_str(), nullptr) != 0.0;
+    }
+    return false;
+}
+
+std::optional<long long> convert_integer(const Value& value, Kind kind)
+{
+    if (kind != Kind::integer && kind != Kind::dynamic) return std::nullopt;
+    if (const auto* integer = std::get_if<long long>(&value)) return *integer;
+    if (const auto* real = std::get_if<double>(&value); real && kind == Kind::integer)
+        return integer_of(*real);
+    return std::nullopt;
+}
+
+std::optional<DateTime> convert_datetime(const Value& value)
+{
+    if (std::holds_alternative<std::monostate>(value)) return DateTime{};  // NULL is the zero date-time
+    const auto* text = std::get_if<std::string>(&value);
+    if (!text) return std::nullopt;
+    return parse_datetime(*text);
 }
 
 std::optional<DateTime> parse_datetime(std::string_view text)

@@ -137,7 +137,8 @@ bool Parser::read_int(const QJsonObject& obj, const char* key, int* out, int min
     const QJsonValue v = obj.value(QLatin1String(key));
     if (v.isUndefined()) return true;
     const double d = v.toDouble(0.5);
-    if (!v.isDouble() || d != static_cast<double>(static_cast<long long>(d)) || d < min || d > max) {
+    // The range first: casting a double that no integer holds is undefined.
+    if (!v.isDouble() || !(d >= min && d <= max) || d != static_cast<double>(static_cast<long long>(d))) {
         return fail(QStringLiteral("\"%1\" must be a whole number from %2 to %3").arg(key).arg(min).arg(max));
     }
     *out = static_cast<int>(d);
@@ -152,8 +153,8 @@ bool Parser::read_ints(const QJsonValue& value, const char* key, int count, QLis
     }
     for (const QJsonValue& v : arr) {
         const double d = v.toDouble(0.5);
-        if (!v.isDouble() || d != static_cast<double>(static_cast<long long>(d)) || d < -100000 ||
-            d > 100000) {
+        if (!v.isDouble() || !(d >= -100000 && d <= 100000) ||
+            d != static_cast<double>(static_cast<long long>(d))) {
             return fail(QStringLiteral("\"%1\" must hold whole numbers").arg(key));
         }
         out->append(static_cast<int>(d));

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/db/db.h"
 #include "platform/ui/description.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/message.h"
@@ -54,7 +53,6 @@ void start_runtime(int& argc, char** argv)
     QApplication::setFont(detail::default_font());
     detail::install_key_filter();
     g_program_dir = QCoreApplication::applicationDirPath();
-    db::set_error_presenter([](const std::string& text) { message_box(QString::fromUtf8(text), MB_OK); });
 }
 
 QString get_program_directory() { return g_program_dir; }

@@ -104,7 +104,7 @@ bool add_first_administrator(const std::string& file, const std::string& passwor
         return false;
     }
     std::string engine_text;
-    db::set_error_presenter([&engine_text](const std::string& text) { engine_text = text; });
+    db::set_error_presenter([&engine_text](const db::Error& failure) { engine_text = failure.text; });
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
     const bool ok =

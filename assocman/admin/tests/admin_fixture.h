@@ -105,6 +105,30 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // Another program holding the database in an exclusive transaction: the
+    // windows can neither read nor write until it is released. The window's
+    // own wait for the lock is cut short so a failure comes at once.
+    void hold_database(const QString& window, const QString& connection_unit)
+    {
+        db::Connection* own = ui::connection(window, connection_unit);
+        ASSERT_NE(own, nullptr);
+        db::set_busy_timeout(*own, 20);
+        ASSERT_TRUE(connect(holder, holder_set));
+        ASSERT_TRUE(db::recordset_open(holder_set, "begin exclusive", db::kSql));
+    }
+    void release_database() { ASSERT_TRUE(db::recordset_open(holder_set, "rollback", db::kSql)); }
+
+    // The engine's box for a database held by another program.
+    static void expect_engine_busy_box(const ui::ShownMessage& box)
+    {
+        EXPECT_EQ(box.title, ui::kDefaultTitle);
+        EXPECT_EQ(box.style, ui::MB_OK);
+        EXPECT_EQ(box.text, "数据库正忙或已被其他程序锁定，请稍后重试！\r\ndatabase is locked");
+    }
+
+    db::Connection holder;
+    db::RecordSet holder_set;
+
     // Every message of these windows is a tip with the information icon.
     static void expect_information_tips()
     {

@@ -159,4 +159,50 @@ TEST_F(NewAdmin, UnstoredAccountIsNotReportedAsCreated)
     EXPECT_EQ(ui::text(kWin, kName), "n");
 }
 
+// A lock that blocks reading fails the save and the re-read after it; every
+// later click opens the accounts again, and the first click after the
+// release saves.
+TEST_F(NewAdmin, DatabaseHeldByAnotherProgramFailsTheSaveUntilReleased)
+{
+    make_database({{"管理员", password_digest("x"), "超级管理员"}});
+    const std::vector<Account> before = accounts();
+    open(kWin);
+    ASSERT_NO_FATAL_FAILURE(hold_database(kWin, "数据库连接新建账号"));
+    fill("新人", "p", "p");
+    for (int click_count = 0; click_count < 2; ++click_count) {
+        SCOPED_TRACE(click_count);
+        ui::presenter::clear();
+        click(kWin, kButton);
+        const auto shown = ui::presenter::shown();
+        ASSERT_EQ(shown.size(), 2);
+        expect_engine_busy_box(shown[0]);
+        EXPECT_EQ(shown[1].text, "新建账号失败！账号未能保存，请稍后重试！");
+        EXPECT_EQ(ui::text(kWin, kName), "新人");
+    }
+    release_database();
+    EXPECT_EQ(accounts(), before);
+    ui::presenter::clear();
+    click(kWin, kButton);
+    EXPECT_EQ(shown_texts(), QStringList{"恭喜您添加用户新人成功！"});
+    EXPECT_EQ(accounts().size(), 2u);
+}
+
+// Opened the table again at a click, the window checks the rights it could
+// not check when it opened.
+TEST_F(NewAdmin, RightsUnreadableAtTheOpeningAreCheckedAtTheClick)
+{
+    make_database({{"管理员", password_digest("x"), "普通管理员"}});
+    const std::vector<Account> before = accounts();
+    run("alter table adminuser rename to away");
+    open(kWin);
+    ASSERT_TRUE(ui::is_window_open(kWin));
+    run("alter table away rename to adminuser");
+    ui::presenter::clear();
+    fill("新人", "p", "p");
+    click(kWin, kButton);
+    EXPECT_EQ(shown_texts(), QStringList{kNoRights});
+    EXPECT_FALSE(ui::is_window_open(kWin));
+    EXPECT_EQ(accounts(), before);
+}
+
 }  // namespace

@@ -169,4 +169,30 @@ TEST_F(PasswordChange, AccountDeletedWhileOpenIsNotReportedAsChanged)
     EXPECT_EQ(shown_texts(), QStringList{kWrongOld});
 }
 
+// A lock that blocks reading fails the save and the re-read after it; every
+// later click opens the accounts again instead of taking the closed set for
+// a wrong old password, and the first click after the release saves.
+TEST_F(PasswordChange, DatabaseHeldByAnotherProgramFailsTheSaveUntilReleased)
+{
+    make_database({{"管理员", password_digest("old"), "普通管理员"}});
+    open(kWin);
+    ASSERT_NO_FATAL_FAILURE(hold_database(kWin, "数据库连接管理员设置"));
+    fill("old", "new", "new");
+    for (int click = 0; click < 2; ++click) {
+        SCOPED_TRACE(click);
+        ui::presenter::clear();
+        press();
+        const auto shown = ui::presenter::shown();
+        ASSERT_EQ(shown.size(), 2);
+        expect_engine_busy_box(shown[0]);
+        EXPECT_EQ(shown[1].text, "密码修改失败！新密码未能保存，请稍后重试！");
+        EXPECT_EQ(ui::text(kWin, kOld), "old");
+    }
+    release_database();
+    ui::presenter::clear();
+    press();
+    EXPECT_EQ(shown_texts(), QStringList{"恭喜您密码修改成功，重新启动程序后生效！"});
+    EXPECT_EQ(accounts().front().pass, password_digest("new"));
+}
+
 }  // namespace

@@ -262,4 +262,33 @@ TEST_F(LookupWindow, SaveOfAVanishedRowChangesNothingAndSaysSo)
     EXPECT_EQ(db::record_count(rs), 1);
 }
 
+// Another program holding the database for writing fails the save; what was
+// typed stays editable, and the click after the release saves it.
+TEST_F(LookupWindow, FailedSaveKeepsTheEditForTheRetry)
+{
+    make_database({{"ann", "1", "数学系", "2", "x"}});
+    open();
+    look_up("ann");
+    click("按钮信息纠错");
+    db::set_busy_timeout(*ui::connection(kWin, "数据库连接会员查询"), 20);
+    db::Connection holder;
+    db::RecordSet held;
+    ASSERT_TRUE(connect(holder, held));
+    ASSERT_TRUE(db::recordset_open(held, "begin immediate", db::kSql));
+    ui::set_text(kWin, kBoxes[0], "changed");
+    click("按钮保存数据");
+    EXPECT_EQ(messages(), QStringList{"抱歉，本条数据未能更新！"});
+    EXPECT_EQ(modes(), kUnlocked);
+    EXPECT_FALSE(ui::is_disabled(kWin, kSave));
+    EXPECT_EQ(boxes(), (QStringList{"changed", "1", "数学系", "2", "x"}));
+    EXPECT_EQ(stored(1)[0], "ann");
+
+    ASSERT_TRUE(db::recordset_open(held, "rollback", db::kSql));
+    click("按钮保存数据");
+    EXPECT_EQ(messages(), QStringList{kUpdated});
+    EXPECT_EQ(modes(), kLocked);
+    EXPECT_TRUE(ui::is_disabled(kWin, kSave));
+    EXPECT_EQ(stored(1)[0], "changed");
+}
+
 }  // namespace

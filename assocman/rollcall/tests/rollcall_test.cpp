@@ -121,6 +121,19 @@ protected:
     }
 
     QString shown_name() const { return ui::text(kWin, kLabel); }
+
+    // Another program that takes the database for writing (reads still go
+    // on) until release(); the window's own wait for it is cut short.
+    void hold_for_writing()
+    {
+        if (db::Connection* own = ui::connection(kWin, "数据库连接会员点名")) db::set_busy_timeout(*own, 20);
+        ASSERT_TRUE(holder.is_open() || connect(holder, holder_set));
+        ASSERT_TRUE(db::recordset_open(holder_set, "begin immediate", db::kSql));
+    }
+    void release() { ASSERT_TRUE(db::recordset_open(holder_set, "rollback", db::kSql)); }
+
+    db::Connection holder;
+    db::RecordSet holder_set;
 };
 
 TEST_F(RollCall, OpeningRebuildsTheListFromEveryMemberName)
@@ -134,6 +147,113 @@ TEST_F(RollCall, OpeningRebuildsTheListFromEveryMemberName)
     EXPECT_EQ(list_rows(),
               std::vector<std::string>({"张三=0", "O'Neil=0", "x'); delete from causer; --=0", "张三=0"}));
     EXPECT_TRUE(shown_texts().isEmpty());
+}
+
+// The list is replaced whole or not at all: when the old list cannot be
+// cleared, or a failure ends the transaction, or the commit is refused, the
+// old list and its marks stay, the user is told and no roll call starts. A
+// member whose insert alone is refused is told of and left out.
+TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
+{
+    const QString failed = "抱歉，点名名单未能生成！请稍后重试！";
+    const std::vector<std::string> old_list = {"旧甲=1", "旧乙=0"};
+    struct Case {
+        const char* label;
+        std::string trigger;  // on qiandao
+        bool reader;          // another program reads in a transaction of its own
+        QStringList texts;    // what is shown, the engine's text after its sentence
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"delete refused",
+         "before delete on qiandao begin select raise(abort, 'kept'); end",
+         false,
+         {failed},
+         old_list},
+        {"refusal that ends the transaction",
+         "before insert on qiandao when new.name = 'b' begin select raise(rollback, 'stop'); end",
+         false,
+         {"数据不符合数据库的约束条件，未能保存！\r\nstop", failed},
+         old_list},
+        {"commit refused while another program reads", "", true, {failed}, old_list},
+        {"one member refused",
+         "before insert on qiandao when new.name = 'b' begin select raise(abort, 'no'); end",
+         false,
+         {"数据不符合数据库的约束条件，未能保存！\r\nno"},
+         {"a=0", "c=0"}},
+    };
+    add_members({"a", "b", "c"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        run("drop trigger if exists t");
+        run("delete from qiandao");
+        run("insert into qiandao (name, dao) values ('旧甲', 1), ('旧乙', 0)");
+        if (!c.trigger.empty()) run("create trigger t " + c.trigger);
+        db::Connection reader;
+        db::RecordSet reader_set;
+        if (c.reader) {
+            ASSERT_TRUE(connect(reader, reader_set));
+            ASSERT_TRUE(db::recordset_open(reader_set, "begin", db::kSql));
+            ASSERT_TRUE(db::recordset_open(reader_set, "select count(*) from qiandao", db::kSql));
+        }
+        ui::presenter::clear();
+        open();
+        ui::wait_processing_events(20);
+        EXPECT_EQ(shown_texts(), c.texts);
+        const bool started = c.texts.back() != failed;
+        EXPECT_EQ(ui::is_window_open(kWin), started);
+        if (c.reader) {
+            ASSERT_TRUE(db::recordset_open(reader_set, "rollback", db::kSql));
+        }
+        EXPECT_EQ(list_rows(), c.rows);
+        if (started) {
+            EXPECT_EQ(shown_name(), "a");
+        }
+        ui::destroy_window_or_unit(kWin);
+        ui::wait_processing_events(20);
+    }
+}
+
+// A mark that cannot be saved (another program holds the database) is told
+// of and stays pending on its member: the next press saves it, and closing
+// the window tries once more and says so when that fails too.
+TEST_F(RollCall, MarkThatCannotBeSavedStaysPendingAndIsToldOf)
+{
+    const QString not_saved = "抱歉，当前成员的签到结果未能保存！请稍后重试！";
+    add_members({"a", "b", "c"});
+    open();
+    ASSERT_NO_FATAL_FAILURE(hold_for_writing());
+    press("P");
+    EXPECT_EQ(shown_texts(), QStringList{not_saved});
+    EXPECT_EQ(ui::presenter::shown().value(0).style, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_EQ(shown_name(), "a");
+    release();
+    ui::presenter::clear();
+    press("P");
+    EXPECT_TRUE(shown_texts().isEmpty());
+    EXPECT_EQ(shown_name(), "b");
+    EXPECT_EQ(list_rows(), (std::vector<std::string>{"a=1", "b=0", "c=0"}));
+
+    // Closing with a mark that still cannot be saved.
+    ASSERT_NO_FATAL_FAILURE(hold_for_writing());
+    press("A");
+    ui::presenter::clear();
+    ui::destroy_window_or_unit(kWin);
+    ui::wait_processing_events(20);
+    EXPECT_EQ(shown_texts(), QStringList{"抱歉，当前成员的签到结果未能保存！"});
+    release();
+    EXPECT_EQ(list_rows(), (std::vector<std::string>{"a=1", "b=0", "c=0"}));
+
+    // Closing with a mark that can be saved by now saves it without a word.
+    open();
+    ASSERT_NO_FATAL_FAILURE(hold_for_writing());
+    press("P");
+    release();
+    ui::presenter::clear();
+    ui::destroy_window_or_unit(kWin);
+    ui::wait_processing_events(20);
+    EXPECT_TRUE(shown_texts().isEmpty());
+    EXPECT_EQ(list_rows(), (std::vector<std::string>{"a=1", "b=0", "c=0"}));
 }
 
 // One roll call walked step by step: what the window shows after each press.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -262,6 +263,36 @@ TEST_F(RecordSetTest, ReadsLogicalIntegerAndDateTimeValues)
         EXPECT_EQ(when, c.datetime);
         EXPECT_FALSE(db::recordset_read_integer(set, "c", integer)) << "integer fields only";
     }
+}
+
+// A real that no 64-bit integer holds (infinite, or beyond the range) has no
+// integer reading: the read fails as for any value of the wrong kind instead
+// of handing out whatever the machine's conversion makes of it.
+TEST_F(RecordSetTest, RealBeyondTheIntegerRangeHasNoIntegerReading)
+{
+    db_test::exec(connection, "create table r (i INTEGER)");
+    const double infinity = std::numeric_limits<double>::infinity();
+    for (double real : {infinity, -infinity, 1e19, -1e19, 9223372036854775808.0, 2.5}) {
+        db_test::exec(connection, "insert into r values (?)", {real});
+    }
+    ASSERT_TRUE(db::recordset_open(set, "r", db::kTable));
+    for (int row = 0; row < 5; ++row) {
+        SCOPED_TRACE(row);
+        long long number = 99;
+        std::string value = "stale";
+        bool flag = false;
+        EXPECT_FALSE(db::recordset_read_integer(set, "i", number));
+        EXPECT_EQ(number, 0);
+        EXPECT_FALSE(db::recordset_read_text(set, "i", value));
+        EXPECT_EQ(value, "");
+        EXPECT_TRUE(db::recordset_read_bool(set, "i", flag));
+        EXPECT_TRUE(flag);
+        ASSERT_TRUE(db::recordset_move_next(set));
+    }
+    long long number = 0;
+    EXPECT_TRUE(db::recordset_read_integer(set, "i", number));
+    EXPECT_EQ(number, 2);
+    EXPECT_EQ(text("i"), "2");
 }
 
 // ---- writing -----------------------------------------------------------------------

@@ -26,7 +26,7 @@ TempDir::~TempDir()
 
 PresenterLog::PresenterLog()
 {
-    db::set_error_presenter([this](const std::string& text) { messages.push_back(text); });
+    db::set_error_presenter([this](const db::Error& error) { messages.push_back(error.text); });
 }
 
 PresenterLog::~PresenterLog() { db::set_error_presenter(nullptr); }

@@ -1,0 +1,146 @@
+// How long the roll-call window takes to open on a large register: its
+// creation connects, builds the day's list in qiandao from every member and
+// reads it back. The baseline, in the same run, is the same list built with
+// every insert committed on its own, as the window once did.
+//
+// Run headless: QT_QPA_PLATFORM=offscreen is set unless given.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "assocman/rollcall/rollcall.h"
+#include "assocman/state/state.h"
+#include "platform/db/db.h"
+#include "platform/ui/runtime.h"
+
+namespace {
+
+const std::string kKey = "bench-key";
+const QString kList = "记录集会员点名";
+
+// A program folder with usertext/causercount.mdb holding `members` members.
+class Register {
+public:
+    explicit Register(int members)
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "rollcall-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        dir_ = pattern;
+        std::filesystem::create_directory(dir_ + "/usertext");
+        file_ = dir_ + "/usertext/causercount.mdb";
+        if (!db::create_database(file_, kKey, nullptr) || !db::db_connect_access(connection_, file_, kKey)) {
+            std::abort();
+        }
+        db::RecordSet set;
+        db::recordset_set_connection(set, connection_);
+        if (!db::begin_transaction(connection_)) std::abort();
+        for (int i = 0; i < members; ++i) {
+            db::recordset_open(set, "insert into causer (name) values (?)", db::kSql,
+                               {"成员" + std::to_string(i)});
+        }
+        if (!db::commit_transaction(connection_)) std::abort();
+    }
+    ~Register()
+    {
+        db::db_close(connection_);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    const std::string& dir() const { return dir_; }
+    db::Connection& connection() { return connection_; }
+
+private:
+    std::string dir_;
+    std::string file_;
+    db::Connection connection_;
+};
+
+Register& register_of(int members)
+{
+    static std::map<int, std::unique_ptr<Register>> made;
+    auto& slot = made[members];
+    if (!slot) slot = std::make_unique<Register>(members);
+    return *slot;
+}
+
+void start_program_once()
+{
+    static bool started = false;
+    if (started) return;
+    static int argc = 1;
+    static char name[] = "rollcall_bench";
+    static char* argv[] = {name, nullptr};
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ui::start_runtime(argc, argv);
+    rollcall::register_rollcall_handlers();
+    QFile form(":/forms/rollcall.json");
+    QString error;
+    if (!form.open(QIODevice::ReadOnly) || !ui::add_description(form.readAll(), "rollcall.json", &error)) {
+        std::abort();
+    }
+    app::state().association_name = "Quillet";
+    app::state().database_password = QString::fromStdString(kKey);
+    started = true;
+}
+
+void RollCallOpens(benchmark::State& state)
+{
+    const int members = static_cast<int>(state.range(0));
+    start_program_once();
+    Register& data = register_of(members);
+    ui::set_program_directory(QString::fromStdString(data.dir()));
+    for (auto _ : state) {
+        ui::load_window(rollcall::kWindow);
+        state.PauseTiming();
+        const db::RecordSet* list = ui::recordset(rollcall::kWindow, kList);
+        if (!list || db::record_count(*list) != members) state.SkipWithError("the list was not built");
+        ui::destroy_window_or_unit(rollcall::kWindow);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["members"] = members;
+}
+BENCHMARK(RollCallOpens)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The list built as before: the same statements through the same record
+// sets, each insert committed (and the file synced) on its own.
+void RebuildWithACommitPerInsert(benchmark::State& state)
+{
+    const int members = static_cast<int>(state.range(0));
+    Register& data = register_of(members);
+    db::RecordSet list;
+    db::RecordSet adder;
+    db::recordset_set_connection(list, data.connection());
+    db::recordset_set_connection(adder, data.connection());
+    for (auto _ : state) {
+        db::recordset_open(list, "qiandao", db::kTable);
+        db::recordset_delete(list, db::kDeleteAll);
+        db::recordset_open(list, "select name from causer", db::kSql);
+        const int rows = db::record_count(list);
+        for (int i = 0; i < rows; ++i) {
+            std::string name;
+            db::recordset_read_text(list, "name", name);
+            db::recordset_open(adder, "insert into qiandao (name) values (?)", db::kSql, {name});
+            db::recordset_move_next(list);
+        }
+        db::recordset_open(list, "qiandao", db::kTable);
+        if (db::record_count(list) != members) state.SkipWithError("the list was not built");
+    }
+    state.counters["members"] = members;
+}
+BENCHMARK(RebuildWithACommitPerInsert)
+    ->Arg(10000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

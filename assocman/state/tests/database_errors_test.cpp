@@ -1,0 +1,76 @@
+// Engine errors as the operator reads them: real failures of the engine,
+// shown through the program's presenter.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "assocman/testing/window_test.h"
+#include "platform/db/db.h"
+#include "platform/ui/message.h"
+
+// Readable failures for the texts shown.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+class DatabaseErrors : public assocman_testing::WindowTest {};
+
+TEST_F(DatabaseErrors, CommonEngineResultsAreToldInChineseBeforeTheEngineText)
+{
+    struct Case {
+        const char* label;
+        std::function<void(db::RecordSet&)> prepare;
+        std::string statement;
+        QString text;
+    };
+    const Case cases[] = {
+        {"constraint",
+         [](db::RecordSet& rs) {
+             ASSERT_TRUE(db::recordset_open(rs, "create unique index one_name on causer (name)", db::kSql));
+             ASSERT_TRUE(db::recordset_open(rs, "insert into causer (name) values ('a')", db::kSql));
+         },
+         "insert into causer (name) values ('a')",
+         "数据不符合数据库的约束条件，未能保存！\r\nUNIQUE constraint failed: causer.name"},
+        {"disk full",
+         [](db::RecordSet& rs) {
+             ASSERT_TRUE(db::recordset_open(rs, "pragma max_page_count = 16", db::kSql));
+         },
+         "insert into causer (otherinfo) values (zeroblob(100000))",
+         "磁盘空间已满，数据未能保存！\r\ndatabase or disk is full"},
+        {"read-only",
+         [](db::RecordSet& rs) { ASSERT_TRUE(db::recordset_open(rs, "pragma query_only = 1", db::kSql)); },
+         "insert into causer (name) values ('a')",
+         "数据库文件只读，无法写入！\r\nattempt to write a readonly database"},
+        {"damaged",
+         [this](db::RecordSet&) {
+             QFile file(QString::fromStdString(database_file()));
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(file.seek(1024));
+             ASSERT_EQ(file.write(QByteArray(2048, '\x5a')), 2048);
+         },
+         "select * from causer",
+         "数据库文件已损坏，或不是本程序的数据库！\r\ndatabase disk image is malformed"},
+    };
+    set_database_key("k");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        QFile::remove(QString::fromStdString(database_file()));
+        ASSERT_NO_FATAL_FAILURE(create_database());
+        db::Connection connection;
+        db::RecordSet rs;
+        ASSERT_TRUE(connect(connection, rs));
+        ASSERT_NO_FATAL_FAILURE(c.prepare(rs));
+        ui::presenter::clear();
+        EXPECT_FALSE(db::recordset_open(rs, c.statement, db::kSql));
+        const auto shown = ui::presenter::shown();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].text, c.text);
+        EXPECT_EQ(shown[0].title, ui::kDefaultTitle);
+        EXPECT_EQ(shown[0].style, ui::MB_OK);
+    }
+}
+
+}  // namespace
