@@ -10,7 +10,7 @@ packages=(
   libsqlcipher-dev sqlcipher
   libespeak-ng-dev espeak-ng-data libpcaudio-dev libasound2-dev
   nettle-dev libjpeg-dev
-  xvfb xauth xdotool xclip trayer x11-utils libxcb1-dev
+  xvfb xauth xdotool xclip trayer x11-utils libxcb1-dev jq
   fonts-noto-cjk fonts-arphic-ukai fontconfig
   clang libclang-rt-14-dev
   openssl

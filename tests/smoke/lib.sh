@@ -1,0 +1,85 @@
+# shellcheck shell=bash
+# Helpers for the scripts that drive the real program under an X server.
+# Source it from bash; it needs xdotool, xwininfo and jq.
+#
+# Controls are found where the window descriptions (assocman/forms/*.json)
+# put them, so a moved control moves the click with it. Every wait polls for
+# its condition until a deadline instead of sleeping a guessed time.
+
+forms_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../assocman/forms" && pwd)
+
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+# wait_until SECONDS COMMAND [ARGS...]: runs the command every tenth of a
+# second until it succeeds; false once SECONDS have passed without success.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# find_window PATTERN: sets `wid` to the first shown window whose name
+# matches the extended regular expression.
+find_window() {
+  wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
+  [ -n "$wid" ]
+}
+
+# wait_window PATTERN SECONDS: find_window, polled.
+wait_window() { wait_until "$2" find_window "$1"; }
+
+# window_shown ID: the window exists and is mapped.
+window_shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
+# wait_gone ID SECONDS: the window was closed, or at least hidden.
+window_hidden() { ! window_shown "$1"; }
+wait_gone() { wait_until "$2" window_hidden "$1"; }
+
+# focus ID: gives the window the keyboard, for xdotool key and type.
+focus() { xdotool windowfocus --sync "$1" 2>/dev/null || true; }
+
+# The titles of the program's message boxes: its own tips and the box that
+# tells a database error.
+box_pattern='^(温馨提示-Tarnwick|信息：)$'
+
+# answer_box SECONDS: waits for a message box, answers it with Enter and
+# waits until it has closed; `box_title` is the title it had.
+answer_box() {
+  wait_window "$box_pattern" "$1" || return 1
+  local box=$wid
+  box_title=$(xdotool getwindowname "$box")
+  focus "$box"
+  xdotool key Return
+  wait_gone "$box" 10
+}
+
+# control_rect FORM CONTROL: "left top width height" of the control within
+# the client area, as the description of window FORM gives it.
+control_rect() {
+  jq -r --arg name "$2" '.controls[] | select(.name == $name) | .rect | map(tostring) | join(" ")' \
+    "$forms_dir/$1.json"
+}
+
+# click_control ID FORM CONTROL: clicks the middle of the control in the
+# shown window ID built from description FORM.
+click_control() {
+  local rect left top width height
+  rect=$(control_rect "$2" "$3")
+  [ -n "$rect" ] || fail "no control $3 in $2.json"
+  read -r left top width height <<<"$rect"
+  # The described size is the whole window with a classic frame; the client
+  # area is 6 px narrower and 32 px lower, 19 px less again with a menu bar.
+  # A menu bar really drawn above the client area is as high as the window
+  # is taller than that.
+  local described menu_bar HEIGHT
+  described=$(jq -r '.size[1] - 32 - (if (.menus // []) | length > 0 then 19 else 0 end)' "$forms_dir/$2.json")
+  eval "$(xdotool getwindowgeometry --shell "$1" | grep '^HEIGHT=')"
+  menu_bar=$((HEIGHT - described))
+  xdotool mousemove --window "$1" $((left + width / 2)) $((top + menu_bar + height / 2)) click 1
+}
