@@ -12,6 +12,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/db/keys.h"
 #include "platform/db/value.h"
 
 namespace db {
@@ -167,17 +168,15 @@ bool has_result_row(sqlite3* handle, const char* sql, long long* first_value = n
     return true;
 }
 
-// Opens an existing file; `allow_empty` only for a file that this layer has
-// just created to build a new database in.
-Handle open_file(const std::string& file, const std::string& password, bool allow_empty)
+// Opens an existing file with `key`, a passphrase or a raw key; `allow_empty`
+// only for a file that this layer has just created to build a new database in.
+Handle open_keyed(const std::string& file, const std::string& key, bool allow_empty)
 {
-    if (file.empty() || file.find('\0') != std::string::npos) return nullptr;
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     Handle handle(raw);
     if (rc != SQLITE_OK || !handle) return nullptr;
-    if (!password.empty() &&
-        sqlite3_key(handle.get(), password.data(), static_cast<int>(password.size())) != SQLITE_OK) {
+    if (!key.empty() && sqlite3_key(handle.get(), key.data(), static_cast<int>(key.size())) != SQLITE_OK) {
         return nullptr;
     }
     sqlite3_busy_timeout(handle.get(), kBusyTimeoutMs);
@@ -193,6 +192,22 @@ Handle open_file(const std::string& file, const std::string& password, bool allo
         if (!has_result_row(handle.get(), "pragma page_count", &pages) || pages <= 0) return nullptr;
     }
     return handle;
+}
+
+Handle open_file(const std::string& file, const std::string& password, bool allow_empty)
+{
+    if (file.empty() || file.find('\0') != std::string::npos) return nullptr;
+    // A new, empty file has no salt yet; the library makes one.
+    if (!password.empty() && !allow_empty) {
+        const detail::RawKey key = detail::raw_key_for(file, password);
+        if (!key.empty()) {
+            if (Handle handle = open_keyed(file, key.text(), false)) {
+                detail::count_raw_key_open();
+                return handle;
+            }
+        }
+    }
+    return open_keyed(file, password, allow_empty);
 }
 
 }  // namespace
