@@ -32,6 +32,8 @@ void release_program_state()
     // The password is a secret: overwrite before letting it go.
     s.database_password.fill(QChar(u'\0'));
     s.database_password.clear();
+    // So are the database keys derived from it.
+    db::forget_derived_keys();
     s.association_name.clear();
     s.current_admin.clear();
     s.workspace_admin.clear();
