@@ -553,6 +553,15 @@ bool db_connect_access(Connection& connection, const std::string& file, const st
     return true;
 }
 
+void derive_key(const std::string& file, const std::string& password)
+{
+    // Opening the file once with the key checks it, and readies the library
+    // too: the first connection of a process costs a few milliseconds more
+    // than later ones. Whoever waits for this then finds both done.
+    const detail::RawKey key = detail::raw_key_for(file, password);
+    if (!key.empty()) (void)open_keyed(file, key.text(), false);
+}
+
 void db_close(Connection& connection)
 {
     ConnectionState& c = Access::of(connection);

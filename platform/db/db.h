@@ -111,10 +111,10 @@ bool db_connect_access(Connection& connection, const std::string& file, const st
 void db_close(Connection& connection);
 
 // Derives and keeps the key of the keyed file under the password as the first
-// connection would, without connecting: for a thread of its own at start-up,
-// so that the first connection finds the key ready or waits only for the rest
-// of it. Blocks while deriving; any thread. Does nothing for an empty password
-// or a file that cannot be read.
+// connection would, and opens the file with it once: for a thread of its own
+// at start-up, so that the first connection finds the key ready or waits only
+// for the rest of it. Blocks meanwhile; any thread. Does nothing for an empty
+// password or a file that cannot be read.
 void derive_key(const std::string& file, const std::string& password);
 
 // Wipes and drops every key kept (the exit clean-up). A key still being

@@ -206,12 +206,6 @@ KeyCounts key_counts()
 
 }  // namespace detail
 
-void derive_key(const std::string& file, const std::string& password)
-{
-    // The key itself stays with the others; this copy is wiped at once.
-    (void)detail::raw_key_for(file, password);
-}
-
 void forget_derived_keys()
 {
     Keys& k = keys();
