@@ -45,9 +45,6 @@ struct Shared {
 void run_worker(std::shared_ptr<Shared> shared, std::unique_ptr<detail::AudioOutput> output)
 {
     detail::Engine& engine = detail::Engine::instance();
-    // The voice is chosen here, beside whatever the program does meanwhile,
-    // and only once for all objects.
-    const std::string& voice_identifier = engine.voice_identifier();
     const auto keep_going = [&shared] {
         std::lock_guard lock(shared->mutex);
         return !shared->stopping || Clock::now() < shared->abandon_at;
@@ -64,6 +61,9 @@ void run_worker(std::shared_ptr<Shared> shared, std::unique_ptr<detail::AudioOut
             shared->busy = true;
         }
         try {
+            // The voice list is read once for all objects, by whoever needs
+            // it first: usually this, at the first text, well after start-up.
+            const std::string& voice_identifier = engine.voice_identifier();
             if (std::optional<detail::Pcm> pcm = engine.synthesize(voice_identifier, text)) {
                 output->play(*pcm, keep_going);
             }

@@ -19,7 +19,8 @@ public:
     // Starts the engine's data if no object did yet (about a millisecond; on
     // the caller's thread, as espeak-ng sets the process's locale there) and
     // returns: the voice list and the sound device are left to the object's
-    // worker, so making an object never waits for a sound server. The voice is
+    // worker and its first text, so making an object never waits for a sound
+    // server. The voice is
     // a Chinese voice where one is installed (the Mandarin voice that reads
     // characters as Mandarin before any other), else the engine's default
     // voice. Without a usable speech engine the object has no voice and every
@@ -44,9 +45,9 @@ public:
     bool has_voice() const;
 
     // The chosen voice as the engine names it (for example "cmn-Latn-pinyin");
-    // empty without a voice. The voice list is read once per process, by the
-    // first worker; asked before it is done, this waits for the list (a few
-    // milliseconds), never for a sound device.
+    // empty without a voice. The voice list is read once per process, at the
+    // first text or here, whichever comes first; this may wait for the list
+    // (a few milliseconds), never for a sound device.
     std::string voice_name() const;
 
     // Waits until every queued text has been spoken. True when the queue

@@ -127,6 +127,14 @@ private:
     std::string folder_;
 };
 
+// The program's name with its folder, so two builds of one program tell apart.
+std::string shown_name(const char* program)
+{
+    const std::filesystem::path path(program);
+    const std::string folder = path.parent_path().filename().string();
+    return folder.empty() ? path.filename().string() : folder + "/" + path.filename().string();
+}
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -197,8 +205,7 @@ int main(int argc, char** argv)
         const auto [low, high] = std::minmax_element(times[p].begin(), times[p].end());
         const double middle = median(times[p]);
         std::printf("%-32s median %7.1f ms  x%.2f  (min %.1f, max %.1f, %d runs)\n",
-                    std::filesystem::path(programs[p][0]).filename().c_str(), middle, middle / yardstick,
-                    *low, *high, runs);
+                    shown_name(programs[p][0]).c_str(), middle, middle / yardstick, *low, *high, runs);
     }
     XCloseDisplay(display);
     return 0;
