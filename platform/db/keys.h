@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace db::detail {
 

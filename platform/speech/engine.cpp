@@ -69,8 +69,6 @@ bool Engine::start()
     return ready_;
 }
 
-bool Engine::ready() const { return ready_; }
-
 std::vector<VoiceEntry> Engine::voices()
 {
     std::vector<VoiceEntry> entries;

@@ -26,7 +26,9 @@ struct Pcm {
 //    process's character locale here, which no other thread may be using at
 //    that moment, so this runs on the thread that makes the speech objects,
 //    before any of their workers. It takes about a millisecond.
-//  - voice_identifier(): the voice list, read and chosen from once.
+//  - voice_identifier(): the voice list, read and chosen from once. Every
+//    synthesis asks for the voice first, so whoever asks for it never waits
+//    behind the output's start below.
 //  - the output, on the first synthesis: espeak-ng looks for a sound device
 //    there (and waits for a sound server that does not answer), even though
 //    it only hands the samples back to us; so only a speech object's own
@@ -43,7 +45,6 @@ public:
     // Starts the engine's data the first time. False when espeak-ng could not
     // start (no data files, for one); then nothing else here does anything.
     bool start();
-    bool ready() const;
 
     // The installed voices in the engine's own order; empty when not ready.
     std::vector<VoiceEntry> voices();

@@ -100,7 +100,7 @@ ETextToSpeech::ETextToSpeech() : impl_(std::make_unique<Impl>())
 
     // Only the engine's data is started here, on the caller's thread (see
     // Engine::start); the voice list and anything that may look for a sound
-    // device happen on the worker.
+    // device wait for the worker's first text.
     if (!detail::Engine::instance().start()) return;
 
     std::unique_ptr<detail::AudioOutput> output;
@@ -160,8 +160,8 @@ bool ETextToSpeech::has_voice() const { return impl_->has_voice; }
 std::string ETextToSpeech::voice_name() const
 {
     if (!impl_->has_voice) return {};
-    // Read once, usually by a worker long before anyone asks; otherwise this
-    // waits for the list (a few milliseconds), never for a sound device.
+    // Read once, at the first text or here; a worker only ever looks for a
+    // sound device after that, so this never waits for one.
     return detail::short_voice_name(detail::Engine::instance().voice_identifier());
 }
 
