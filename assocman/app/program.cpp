@@ -68,7 +68,7 @@ public:
         secret->text = password;
         assoc::secure_wipe(password);
         try {
-            thread_ = std::thread([file = folder + "/usertext/causercount.mdb", secret = std::move(secret)] {
+            thread_ = std::thread([file = program_database_file(folder), secret = std::move(secret)] {
                 db::derive_key(file, secret->text);
             });
         } catch (const std::system_error&) {

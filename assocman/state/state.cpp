@@ -48,9 +48,14 @@ void release_program_state()
     s.editor_whiteboard_lines.clear();
 }
 
+std::string program_database_file(const std::string& program_folder)
+{
+    return program_folder + "/usertext/causercount.mdb";
+}
+
 bool connect_program_database(db::Connection& connection)
 {
-    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
+    const std::string file = program_database_file(ui::get_program_directory().toStdString());
     std::string key = state().database_password.toStdString();
     const bool connected = db::db_connect_access(connection, file, key);
     assoc::secure_wipe(key);
