@@ -15,10 +15,11 @@ bench=$build/assocman/app/bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # The program with a fresh usertext/ beside it, as the first run makes it.
-cp "$build/bin/assocman" "$work/"
-"$build/bin/assocman-setup" "$work" >/dev/null
+mkdir "$work/program"
+cp "$build/bin/assocman" "$work/program/"
+"$build/bin/assocman-setup" "$work/program" >/dev/null
 
 echo "sound server as it is:"
-"$bench/window_wait" --runs "$runs" -- "$bench/bare_window" -- "$work/assocman"
+"$bench/window_wait" --runs "$runs" -- "$bench/bare_window" -- "$work/program/assocman"
 echo "sound server that never answers:"
-"$bench/window_wait" --runs "$runs" --deaf-sound-server -- "$bench/bare_window" -- "$work/assocman"
+"$bench/window_wait" --runs "$runs" --deaf-sound-server -- "$bench/bare_window" -- "$work/program/assocman"
