@@ -4,7 +4,11 @@
 #include <QDir>
 #include <QString>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <new>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "assocman/admin/admin.h"
@@ -14,10 +18,13 @@
 #include "assocman/notes/notes.h"
 #include "assocman/randompick/randompick.h"
 #include "assocman/rollcall/rollcall.h"
+#include "assocman/shared/configuration.h"
+#include "assocman/shared/wipe.h"
 #include "assocman/state/database_errors.h"
 #include "assocman/state/state.h"
 #include "assocman/whiteboard/whiteboard.h"
 #include "assocman/workspace/workspace.h"
+#include "platform/db/db.h"
 #include "platform/ui/runtime.h"
 
 namespace app {
@@ -27,6 +34,64 @@ namespace {
 // Static initialisation runs on the thread that goes on to run main(), the
 // only one that may show a box.
 const std::thread::id g_ui_thread = std::this_thread::get_id();
+
+// Reads the configuration for its password only: nothing is shown and the
+// login window is not touched. Its creation reads the file again and reports.
+class SilentConfigurationHost final : public assoc::ConfigurationHost {
+public:
+    void show_stop_message(const std::string&) override {}
+    void request_login_close() override {}
+};
+
+// Deriving the database key is most of the login window's connection, and
+// that connection is made before the window is shown. So the derivation starts
+// first thing, on a thread of its own, and runs beside the start of the
+// runtime and the building of the window; the connection then finds the key
+// ready, or waits for the rest of it. Nothing else changes: the window still
+// reads the configuration and connects as before, and appears only once
+// connected.
+class KeyDerivationAhead {
+public:
+    KeyDerivationAhead()
+    {
+        // The runtime that knows the program folder is not started yet.
+        std::error_code error;
+        const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (error) return;
+        const std::string folder = program.parent_path().string();
+        SilentConfigurationHost host;
+        std::string name;
+        std::string password;
+        assoc::load_configuration(folder, host, name, password);
+        if (password.empty()) return;
+        // On the heap, so handing it to the thread copies no bytes of it.
+        auto secret = std::make_unique<Secret>();
+        secret->text = password;
+        assoc::secure_wipe(password);
+        try {
+            thread_ = std::thread([file = program_database_file(folder), secret = std::move(secret)] {
+                db::derive_key(file, secret->text);
+            });
+        } catch (const std::system_error&) {
+            // No thread: the connection derives the key itself, as it would.
+        }
+    }
+    ~KeyDerivationAhead() { finish(); }
+    KeyDerivationAhead(const KeyDerivationAhead&) = delete;
+    KeyDerivationAhead& operator=(const KeyDerivationAhead&) = delete;
+
+    void finish()
+    {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    struct Secret {
+        std::string text;
+        ~Secret() { assoc::secure_wipe(text); }
+    };
+    std::thread thread_;
+};
 
 }  // namespace
 
@@ -45,6 +110,8 @@ void register_all_handlers()
 
 int run_program(int& argc, char** argv)
 {
+    KeyDerivationAhead key_ahead;
+
     // 1. The runtime; the program folder becomes the current directory, so
     //    the whiteboard and the reports land in usertext beside the program.
     ui::start_runtime(argc, argv);
@@ -60,6 +127,7 @@ int run_program(int& argc, char** argv)
 
     // 4. The start window; its creation reads the configuration and connects.
     if (!ui::load_window(login::kWindow)) ui::fatal_error("载入启动窗口失败");
+    key_ahead.finish();
 
     // 5. Until no window is left; 6. exit code 0 after the clean-up.
     ui::run_message_loop();

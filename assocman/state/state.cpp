@@ -32,6 +32,8 @@ void release_program_state()
     // The password is a secret: overwrite before letting it go.
     s.database_password.fill(QChar(u'\0'));
     s.database_password.clear();
+    // So are the database keys derived from it.
+    db::forget_derived_keys();
     s.association_name.clear();
     s.current_admin.clear();
     s.workspace_admin.clear();
@@ -46,9 +48,14 @@ void release_program_state()
     s.editor_whiteboard_lines.clear();
 }
 
+std::string program_database_file(const std::string& program_folder)
+{
+    return program_folder + "/usertext/causercount.mdb";
+}
+
 bool connect_program_database(db::Connection& connection)
 {
-    const std::string file = (ui::get_program_directory() + "/usertext/causercount.mdb").toStdString();
+    const std::string file = program_database_file(ui::get_program_directory().toStdString());
     std::string key = state().database_password.toStdString();
     const bool connected = db::db_connect_access(connection, file, key);
     assoc::secure_wipe(key);

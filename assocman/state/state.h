@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <string>
 
 namespace speech {
 class ETextToSpeech;
@@ -47,9 +48,13 @@ class Connection;
 
 namespace app {
 
-// Connects a window's connection to the program's database
-// (program folder + "/usertext/causercount.mdb") with the deciphered
-// database password. False when the connection fails; nothing is shown.
+// The program's database file in a program folder:
+// folder + "/usertext/causercount.mdb".
+std::string program_database_file(const std::string& program_folder);
+
+// Connects a window's connection to the program's database with the
+// deciphered database password. False when the connection fails; nothing is
+// shown.
 bool connect_program_database(db::Connection& connection);
 
 }  // namespace app

@@ -12,6 +12,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/db/keys.h"
 #include "platform/db/value.h"
 
 namespace db {
@@ -186,17 +187,15 @@ bool has_result_row(sqlite3* handle, const char* sql, long long* first_value = n
     return true;
 }
 
-// Opens an existing file; `allow_empty` only for a file that this layer has
-// just created to build a new database in.
-Handle open_file(const std::string& file, const std::string& password, bool allow_empty)
+// Opens an existing file with `key`, a passphrase or a raw key; `allow_empty`
+// only for a file that this layer has just created to build a new database in.
+Handle open_keyed(const std::string& file, const std::string& key, bool allow_empty)
 {
-    if (file.empty() || file.find('\0') != std::string::npos) return nullptr;
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     Handle handle(raw);
     if (rc != SQLITE_OK || !handle) return nullptr;
-    if (!password.empty() &&
-        sqlite3_key(handle.get(), password.data(), static_cast<int>(password.size())) != SQLITE_OK) {
+    if (!key.empty() && sqlite3_key(handle.get(), key.data(), static_cast<int>(key.size())) != SQLITE_OK) {
         return nullptr;
     }
     sqlite3_busy_timeout(handle.get(), kBusyTimeoutMs);
@@ -212,6 +211,22 @@ Handle open_file(const std::string& file, const std::string& password, bool allo
         if (!has_result_row(handle.get(), "pragma page_count", &pages) || pages <= 0) return nullptr;
     }
     return handle;
+}
+
+Handle open_file(const std::string& file, const std::string& password, bool allow_empty)
+{
+    if (file.empty() || file.find('\0') != std::string::npos) return nullptr;
+    // A new, empty file has no salt yet; the library makes one.
+    if (!password.empty() && !allow_empty) {
+        const detail::RawKey key = detail::raw_key_for(file, password);
+        if (!key.empty()) {
+            if (Handle handle = open_keyed(file, key.text(), false)) {
+                detail::count_raw_key_open();
+                return handle;
+            }
+        }
+    }
+    return open_keyed(file, password, allow_empty);
 }
 
 }  // namespace
@@ -557,6 +572,15 @@ bool db_connect_access(Connection& connection, const std::string& file, const st
     if (!handle) return false;
     Access::of(connection).handle = std::move(handle);
     return true;
+}
+
+void derive_key(const std::string& file, const std::string& password)
+{
+    // Opening the file once with the key checks it, and readies the library
+    // too: the first connection of a process costs a few milliseconds more
+    // than later ones. Whoever waits for this then finds both done.
+    const detail::RawKey key = detail::raw_key_for(file, password);
+    if (!key.empty()) (void)open_keyed(file, key.text(), false);
 }
 
 void db_close(Connection& connection)

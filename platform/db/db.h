@@ -123,6 +123,14 @@ void set_error_presenter(std::function<void(const Error&)> presenter);
 // writing (a missing file is never created) and keys it with the password's
 // bytes when the password is not empty. False without a message when the file
 // is missing, empty, not a database, not writable, or the key is wrong.
+//
+// The key of a keyed file is derived from the password once per run: the first
+// connection to a file derives it (SQLCipher's 64,000 rounds of PBKDF2) and
+// keeps it in memory by file, salt and password; later connections give
+// SQLCipher that key in its raw form and derive nothing. Whenever the raw key
+// does not open the file, the password is tried the usual way, so what opens
+// and what fails is what the library decides: a file rekeyed meanwhile fails
+// with the old password as before.
 bool db_connect_access(Connection& connection, const std::string& file, const std::string& password);
 void db_close(Connection& connection);
 
@@ -145,6 +153,26 @@ void set_busy_timeout(Connection& connection, int milliseconds);
 // False once a failure has ended the transaction on the engine's side (a
 // full disk, an I/O error): later writes would then be saved one by one.
 [[nodiscard]] bool in_transaction(const Connection& connection);
+
+// Derives and keeps the key of the keyed file under the password as the first
+// connection would, and opens the file with it once: for a thread of its own
+// at start-up, so that the first connection finds the key ready or waits only
+// for the rest of it. Blocks meanwhile; any thread. Does nothing for an empty
+// password or a file that cannot be read.
+void derive_key(const std::string& file, const std::string& password);
+
+// Wipes and drops every key kept (the exit clean-up). A key still being
+// derived is dropped when it is done.
+void forget_derived_keys();
+
+namespace detail {
+struct KeyCounts {
+    unsigned long derived = 0;    // keys derived by this layer
+    unsigned long raw_opens = 0;  // connections opened with a kept or derived key
+};
+// For tests: counts since the process started.
+KeyCounts key_counts();
+}  // namespace detail
 
 // Binds a set to a connection; a set that is open is closed first.
 void recordset_set_connection(RecordSet& set, Connection& connection);

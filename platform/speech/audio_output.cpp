@@ -35,23 +35,29 @@ private:
 
 class DeviceOutput : public AudioOutput {
 public:
+    explicit DeviceOutput(std::function<audio_object*()> find_device) : find_device_(std::move(find_device))
+    {
+    }
+
     void play(const Pcm& pcm, const std::function<bool()>& keep_going) override
     {
         if (pcm.samples.empty() || pcm.sample_rate <= 0) return;
-        // Made on first use, on this worker thread: finding a device can take
-        // a while (a sound server that does not answer) and must not hold up
-        // whoever made the speech object.
-        if (!tried_) {
-            tried_ = true;
-            device_.reset(create_audio_device_object(nullptr, "assocman", "speech"));
-        }
+        // Looked for on this worker thread: finding a device can take a while
+        // (a sound server that does not answer) and must not hold up whoever
+        // made the speech object. A device that is not found, or does not
+        // open, is looked for afresh at the next text: a sound server started
+        // (or a headset plugged in) after the first name is then used.
+        if (!device_) device_.reset(find_device_());
         if (!device_) return;
 
         constexpr audio_object_format kNativeS16 = std::endian::native == std::endian::little
                                                        ? AUDIO_OBJECT_FORMAT_S16LE
                                                        : AUDIO_OBJECT_FORMAT_S16BE;
-        if (audio_object_open(device_.get(), kNativeS16, static_cast<std::uint32_t>(pcm.sample_rate), 1) != 0)
+        if (audio_object_open(device_.get(), kNativeS16, static_cast<std::uint32_t>(pcm.sample_rate), 1) !=
+            0) {
+            device_.reset();
             return;
+        }
         OpenStream stream(device_.get());
 
         // Written a tenth of a second at a time: each write blocks until the
@@ -70,7 +76,7 @@ public:
     }
 
 private:
-    bool tried_ = false;
+    std::function<audio_object*()> find_device_;
     AudioObjectPtr device_;
 };
 
@@ -115,7 +121,12 @@ void drop_alsa_message(const char* /*file*/, int /*line*/, const char* /*functio
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> make_device_output() { return std::make_unique<DeviceOutput>(); }
+audio_object* find_sound_device() { return create_audio_device_object(nullptr, "assocman", "speech"); }
+
+std::unique_ptr<AudioOutput> make_device_output(std::function<audio_object*()> find_device)
+{
+    return std::make_unique<DeviceOutput>(std::move(find_device));
+}
 
 std::unique_ptr<AudioOutput> make_wav_folder_output(std::filesystem::path folder, unsigned serial)
 {

@@ -7,6 +7,8 @@
 
 #include "platform/speech/engine.h"
 
+struct audio_object;
+
 namespace speech::detail {
 
 // Where one speech object's samples go. Used only by that object's worker
@@ -22,11 +24,16 @@ public:
     virtual void play(const Pcm& pcm, const std::function<bool()>& keep_going) = 0;
 };
 
-// The sound device through pcaudiolib (PulseAudio, then ALSA, ...). Nothing is
-// opened before the first play, so making one never blocks; the stream is
-// opened for each text and closed after it, so the device is not held between
-// names.
-std::unique_ptr<AudioOutput> make_device_output();
+// The sound device through pcaudiolib (PulseAudio, then ALSA, ...): a new
+// device object, or null when there is none.
+audio_object* find_sound_device();
+
+// Plays on the device that `find_device` gives. Nothing is looked for before
+// the first play, so making one never blocks; a device not found, or one that
+// does not open, is looked for again at the next text. The stream is opened
+// for each text and closed after it, so the device is not held between names.
+std::unique_ptr<AudioOutput> make_device_output(
+    std::function<audio_object*()> find_device = find_sound_device);
 
 // One WAV file per text in `folder`, named "<serial>-<sequence>.wav" with the
 // sequence counting from 1.

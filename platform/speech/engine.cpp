@@ -4,6 +4,7 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <new>
+#include <optional>
 
 namespace speech::detail {
 
@@ -46,35 +47,27 @@ std::vector<std::string> parse_languages(const char* languages)
 
 Engine& Engine::instance()
 {
-    static Engine engine;
-    return engine;
+    static Engine* const engine = new Engine;
+    return *engine;
 }
 
-Engine::Engine()
+bool Engine::start()
 {
-    espeak_ng_InitializePath(nullptr);
-    espeak_ng_ERROR_CONTEXT context = nullptr;
-    const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
-    espeak_ng_ClearErrorContext(&context);
-    // Past a failed start, espeak-ng 1.51 crashes on the first voice list or
-    // synthesis, so the engine stays closed for good.
-    if (status != ENS_OK) return;
-    if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) != ENS_OK) return;
-    sample_rate_ = espeak_ng_GetSampleRate();
-    if (sample_rate_ <= 0) return;
-    espeak_SetSynthCallback(&collect_samples);
-    ready_ = true;
+    std::call_once(started_, [this] {
+        std::lock_guard lock(mutex_);
+        espeak_ng_InitializePath(nullptr);
+        espeak_ng_ERROR_CONTEXT context = nullptr;
+        const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
+        espeak_ng_ClearErrorContext(&context);
+        // Past a failed start, espeak-ng 1.51 crashes on the first voice list
+        // or synthesis, so the engine stays closed for good.
+        if (status != ENS_OK) return;
+        sample_rate_ = espeak_ng_GetSampleRate();
+        if (sample_rate_ <= 0) return;
+        ready_ = true;
+    });
+    return ready_;
 }
-
-Engine::~Engine()
-{
-    std::lock_guard lock(mutex_);
-    ready_ = false;
-    // Also frees what a failed start had loaded.
-    espeak_ng_Terminate();
-}
-
-bool Engine::ready() const { return ready_; }
 
 std::vector<VoiceEntry> Engine::voices()
 {
@@ -91,10 +84,30 @@ std::vector<VoiceEntry> Engine::voices()
     return entries;
 }
 
+const std::string& Engine::voice_identifier()
+{
+    std::call_once(voice_chosen_, [this] {
+        if (!ready_) return;
+        // Reading the list opens every voice file the engine has: once is enough.
+        const std::vector<VoiceEntry> list = voices();
+        const std::optional<std::size_t> chosen = choose_voice(list);
+        voice_identifier_ = chosen ? list[*chosen].identifier : std::string(ESPEAKNG_DEFAULT_VOICE);
+    });
+    return voice_identifier_;
+}
+
 std::optional<Pcm> Engine::synthesize(const std::string& voice_identifier, const std::string& utf8_text)
 {
     std::lock_guard lock(mutex_);
     if (!ready_) return std::nullopt;
+    if (!output_tried_) {
+        output_tried_ = true;
+        if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) == ENS_OK) {
+            espeak_SetSynthCallback(&collect_samples);
+            output_ready_ = true;
+        }
+    }
+    if (!output_ready_) return std::nullopt;
     // Loading a voice reads its dictionary; skip it when the last text used
     // the same one, which is the usual case.
     if (voice_identifier != current_voice_) {

@@ -1,7 +1,5 @@
 #include "platform/speech/speech.h"
 
-#include <espeak-ng/espeak_ng.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -44,8 +42,7 @@ struct Shared {
     Clock::time_point abandon_at;
 };
 
-void run_worker(std::shared_ptr<Shared> shared, std::string voice_identifier,
-                std::unique_ptr<detail::AudioOutput> output)
+void run_worker(std::shared_ptr<Shared> shared, std::unique_ptr<detail::AudioOutput> output)
 {
     detail::Engine& engine = detail::Engine::instance();
     const auto keep_going = [&shared] {
@@ -64,6 +61,9 @@ void run_worker(std::shared_ptr<Shared> shared, std::string voice_identifier,
             shared->busy = true;
         }
         try {
+            // The voice list is read once for all objects, by whoever needs
+            // it first: usually this, at the first text, well after start-up.
+            const std::string& voice_identifier = engine.voice_identifier();
             if (std::optional<detail::Pcm> pcm = engine.synthesize(voice_identifier, text)) {
                 output->play(*pcm, keep_going);
             }
@@ -90,7 +90,6 @@ void run_worker(std::shared_ptr<Shared> shared, std::string voice_identifier,
 struct ETextToSpeech::Impl {
     unsigned serial = 0;
     bool has_voice = false;
-    std::string voice_name;
     std::shared_ptr<Shared> shared = std::make_shared<Shared>();
     std::thread worker;
 };
@@ -99,12 +98,10 @@ ETextToSpeech::ETextToSpeech() : impl_(std::make_unique<Impl>())
 {
     impl_->serial = g_next_serial.fetch_add(1);
 
-    detail::Engine& engine = detail::Engine::instance();
-    if (!engine.ready()) return;
-
-    const std::vector<detail::VoiceEntry> voices = engine.voices();
-    const std::optional<std::size_t> chosen = detail::choose_voice(voices);
-    const std::string identifier = chosen ? voices[*chosen].identifier : std::string(ESPEAKNG_DEFAULT_VOICE);
+    // Only the engine's data is started here, on the caller's thread (see
+    // Engine::start); the voice list and anything that may look for a sound
+    // device wait for the worker's first text.
+    if (!detail::Engine::instance().start()) return;
 
     std::unique_ptr<detail::AudioOutput> output;
     const char* wav_folder = std::getenv("ASSOCMAN_SPEECH_WAV_DIR");
@@ -117,13 +114,12 @@ ETextToSpeech::ETextToSpeech() : impl_(std::make_unique<Impl>())
     }
 
     try {
-        impl_->worker = std::thread(run_worker, impl_->shared, identifier, std::move(output));
+        impl_->worker = std::thread(run_worker, impl_->shared, std::move(output));
     } catch (const std::system_error&) {
         // No thread, no voice: the object stays silent like one without an engine.
         return;
     }
     impl_->has_voice = true;
-    impl_->voice_name = detail::short_voice_name(identifier);
 }
 
 ETextToSpeech::~ETextToSpeech()
@@ -161,7 +157,13 @@ void ETextToSpeech::speak(const std::string& utf8_text)
 
 bool ETextToSpeech::has_voice() const { return impl_->has_voice; }
 
-std::string ETextToSpeech::voice_name() const { return impl_->voice_name; }
+std::string ETextToSpeech::voice_name() const
+{
+    if (!impl_->has_voice) return {};
+    // Read once, at the first text or here; a worker only ever looks for a
+    // sound device after that, so this never waits for one.
+    return detail::short_voice_name(detail::Engine::instance().voice_identifier());
+}
 
 bool ETextToSpeech::wait_until_idle(int timeout_ms)
 {

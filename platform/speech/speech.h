@@ -16,10 +16,15 @@ namespace speech {
 
 class ETextToSpeech {
 public:
-    // Chooses the voice at once: a Chinese voice where one is installed (the
-    // Mandarin voice that reads characters as Mandarin before any other), else
-    // the engine's default voice. Without a usable speech engine the object has
-    // no voice and every speak() is silently ignored.
+    // Starts the engine's data if no object did yet (about a millisecond; on
+    // the caller's thread, as espeak-ng sets the process's locale there) and
+    // returns: the voice list and the sound device are left to the object's
+    // worker and its first text, so making an object never waits for a sound
+    // server. The voice is
+    // a Chinese voice where one is installed (the Mandarin voice that reads
+    // characters as Mandarin before any other), else the engine's default
+    // voice. Without a usable speech engine the object has no voice and every
+    // speak() is silently ignored.
     ETextToSpeech();
 
     // Exit clean-up: the text being played may finish (within a few seconds at
@@ -34,10 +39,15 @@ public:
     // object; nothing queued is cut short. An empty text makes no sound.
     void speak(const std::string& utf8_text);
 
+    // Known at once: there is an engine to speak with and a worker to do it.
+    // Whether a sound device takes the samples is not part of it; a missing
+    // device is looked for again at each text until one is found.
     bool has_voice() const;
 
     // The chosen voice as the engine names it (for example "cmn-Latn-pinyin");
-    // empty without a voice.
+    // empty without a voice. The voice list is read once per process, at the
+    // first text or here, whichever comes first; this may wait for the list
+    // (a few milliseconds), never for a sound device.
     std::string voice_name() const;
 
     // Waits until every queued text has been spoken. True when the queue

@@ -1,5 +1,6 @@
 #include "platform/ui/jpeg.h"
 
+#include <bit>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -76,16 +77,19 @@ bool run_decode(Decompressor& d, const QByteArray& data, QImage* image)
                       d.info.image_width, d.info.image_height);
         return false;
     }
-    d.info.out_color_space = JCS_RGB;
+    // Straight into the layout Qt paints from (32-bit 0xffRRGGBB in native
+    // order), so nothing converts the picture again each time a window is
+    // drawn; grey pictures come out the same way.
+    d.info.out_color_space = std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
     jpeg_start_decompress(&d.info);
-    if (d.info.output_components != 3) {
+    if (d.info.output_components != 4) {
         std::snprintf(d.err.message, sizeof d.err.message, "unsupported colour layout");
         return false;
     }
     // The image lives in the caller, so a jump out of a scan line skips no
     // destructor here.
     *image = QImage(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height),
-                    QImage::Format_RGB888);
+                    QImage::Format_RGB32);
     if (image->isNull()) {
         std::snprintf(d.err.message, sizeof d.err.message, "out of memory");
         return false;

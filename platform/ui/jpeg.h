@@ -9,7 +9,8 @@
 
 namespace ui {
 
-// Decodes a baseline or progressive JPEG (grey or colour) into an RGB image.
+// Decodes a baseline or progressive JPEG (grey or colour) into an opaque
+// 32-bit image (QImage::Format_RGB32).
 // Corrupt or truncated data is refused, with the reason in `error`.
 std::optional<QImage> decode_jpeg(const QByteArray& data, QString* error);
 

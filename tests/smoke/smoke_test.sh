@@ -58,7 +58,12 @@ xdotool search --onlyvisible --name "Quillet管理系统\$" >/dev/null 2>&1 && f
 # A roll call: both members marked present (Enter clicks 签到), the second
 # name is spoken, and the mark after the last one writes the day's report.
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
-xdotool key --window "$wid" ctrl+q
+# Typed into the focused window, as a user does. With --window xdotool
+# decides per key event (XTEST while that window has the focus, XSendEvent
+# otherwise); a roll call that opens before the keys are let go takes the
+# focus, the releases go by XSendEvent, and Ctrl and Q stay held down on the
+# server for everything that follows.
+xdotool key ctrl+q
 wait_window "Quillet-电子点名系统" 20 || fail "Ctrl+Q did not open the roll call"
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
 sleep 0.3

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "platform/db/db.h"
 #include "platform/db/tests/support.h"
@@ -200,6 +201,135 @@ TEST(SqlcipherShell, ListsTheFourTables)
     db_test::shell_output("printf \"PRAGMA key='wrong';\\n.tables\\n\" | sqlcipher '" + file + "' 2>&1",
                           output);
     EXPECT_EQ(output.find("causer"), std::string::npos) << output;
+}
+
+std::string first_name(db::Connection& connection)
+{
+    db::RecordSet set;
+    db::recordset_set_connection(set, connection);
+    std::string name;
+    if (db::recordset_open(set, "causer", db::kTable)) db::recordset_read_text(set, "name", name);
+    return name;
+}
+
+// A database made the usual way, holding one member whose name tells it apart.
+std::string make_marked(const TempDir& dir, const std::string& name, const std::string& key,
+                        const std::string& marker)
+{
+    const std::string file = dir.file(name);
+    EXPECT_TRUE(db::create_database(file, key, nullptr));
+    db::Connection connection;
+    EXPECT_TRUE(db::db_connect_access(connection, file, key));
+    db_test::exec(connection, "insert into causer (name) values (?)", {marker});
+    return file;
+}
+
+TEST(DerivedKeys, OnceForEachFileAndPasswordAndNeverOnAnotherFile)
+{
+    PresenterLog log;
+    TempDir dir;
+    db::forget_derived_keys();
+    const auto counts = [] { return db::detail::key_counts(); };
+
+    // The first connection derives, the later ones only use the key.
+    const std::string file = make_marked(dir, "causercount.mdb", kKey, "first");
+    db::forget_derived_keys();
+    auto before = counts();
+    for (int i = 0; i < 3; ++i) {
+        db::Connection connection;
+        ASSERT_TRUE(db::db_connect_access(connection, file, kKey)) << i;
+        EXPECT_EQ(first_name(connection), "first");
+    }
+    EXPECT_EQ(counts().derived - before.derived, 1u);
+    EXPECT_EQ(counts().raw_opens - before.raw_opens, 3u) << "every connection opens with the derived key";
+
+    // Dropped keys are derived again.
+    db::forget_derived_keys();
+    before = counts();
+    {
+        db::Connection connection;
+        ASSERT_TRUE(db::db_connect_access(connection, file, kKey));
+    }
+    EXPECT_EQ(counts().derived - before.derived, 1u);
+
+    // Another database put in its place, same password: its own key opens it.
+    const std::string other = make_marked(dir, "other.mdb", kKey, "second");
+    ASSERT_EQ(::rename(other.c_str(), file.c_str()), 0);
+    before = counts();
+    {
+        db::Connection connection;
+        ASSERT_TRUE(db::db_connect_access(connection, file, kKey));
+        EXPECT_EQ(first_name(connection), "second");
+    }
+    EXPECT_EQ(counts().raw_opens - before.raw_opens, 1u)
+        << "with its own key, not the one kept for the first";
+
+    // Another one with a password of its own: the known password fails.
+    const std::string foreign = make_marked(dir, "foreign.mdb", "foreign-key", "third");
+    ASSERT_EQ(::rename(foreign.c_str(), file.c_str()), 0);
+    {
+        db::Connection connection;
+        EXPECT_FALSE(db::db_connect_access(connection, file, kKey));
+    }
+
+    // Rekeyed by someone else while the old key is kept: the old password
+    // fails, the new one opens it.
+    const std::string rekeyed = make_marked(dir, "rekeyed.mdb", kKey, "fourth");
+    {
+        db::Connection connection;
+        ASSERT_TRUE(db::db_connect_access(connection, rekeyed, kKey));
+    }
+    {
+        db::Connection other_program;
+        ASSERT_TRUE(db::db_connect_access(other_program, rekeyed, kKey));
+        db_test::exec(other_program, "pragma rekey = 'changed'");
+    }
+    {
+        db::Connection connection;
+        EXPECT_FALSE(db::db_connect_access(connection, rekeyed, kKey));
+        EXPECT_TRUE(db::db_connect_access(connection, rekeyed, "changed"));
+        EXPECT_EQ(first_name(connection), "fourth");
+    }
+    EXPECT_TRUE(log.messages.empty()) << log.messages.front();
+}
+
+TEST(DerivedKeys, OpenADatabaseMadeByTheSqlcipherShell)
+{
+    if (::system("command -v sqlcipher >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlcipher shell";
+    TempDir dir;
+    const std::string file = dir.file("shell.mdb");
+    std::string output;
+    ASSERT_TRUE(
+        db_test::shell_output("printf \"PRAGMA key='shell key';\\ncreate table causer (name TEXT);\\n"
+                              "insert into causer values ('made by the shell');\\n\" | sqlcipher '" +
+                                  file + "' 2>&1",
+                              output))
+        << output;
+    db::forget_derived_keys();
+    const auto before = db::detail::key_counts();
+    for (int i = 0; i < 2; ++i) {
+        db::Connection connection;
+        ASSERT_TRUE(db::db_connect_access(connection, file, "shell key")) << i;
+        EXPECT_EQ(first_name(connection), "made by the shell");
+    }
+    EXPECT_EQ(db::detail::key_counts().derived - before.derived, 1u);
+    EXPECT_EQ(db::detail::key_counts().raw_opens - before.raw_opens, 2u);
+}
+
+TEST(DerivedKeys, AConnectionWaitsForTheKeyBeingDerivedAhead)
+{
+    TempDir dir;
+    const std::string file = make_marked(dir, "causercount.mdb", kKey, "ahead");
+    db::forget_derived_keys();
+    const auto before = db::detail::key_counts();
+    std::thread ahead([&] { db::derive_key(file, kKey); });
+    {
+        db::Connection connection;
+        EXPECT_TRUE(db::db_connect_access(connection, file, kKey));
+    }
+    ahead.join();
+    EXPECT_EQ(db::detail::key_counts().derived - before.derived, 1u) << "derived once between the two";
+    EXPECT_EQ(db::detail::key_counts().raw_opens - before.raw_opens, 1u);
 }
 
 TEST(TwoConnections, WriteInTurnWithoutLocking)

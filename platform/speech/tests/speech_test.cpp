@@ -1,6 +1,11 @@
 #include "platform/speech/speech.h"
 
 #include <gtest/gtest.h>
+#include <pcaudiolib/audio.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -12,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/speech/audio_output.h"
+#include "platform/speech/engine.h"
 #include "platform/speech/tests/test_support.h"
 
 namespace speech {
@@ -251,6 +258,82 @@ TEST_F(SpeechToDevice, ADeviceThatTakesTheSamplesIsFedAndReleased)
 {
     use_alsa_configuration("pcm.!default { type null }\n");
     expect_quick_and_quiet();
+}
+
+TEST_F(SpeechToDevice, ADeviceNotFoundOrNotOpeningIsLookedForAgainAtTheNextText)
+{
+    const std::filesystem::path played = folder_.path() / "played.raw";
+    use_alsa_configuration("pcm.!default { type file slave.pcm { type null } file \"" + played.string() +
+                           "\" format \"raw\" }\n");
+    detail::silence_alsa_diagnostics();
+    int looked = 0;
+    auto output = detail::make_device_output([&looked]() -> audio_object* {
+        ++looked;
+        switch (looked) {
+            case 1:  // no sound server or card at all yet
+                return nullptr;
+            case 2:  // one that is there but does not open
+                return create_audio_device_object("no-such-device", "test", "test");
+            default:  // the default device: the file above
+                return create_audio_device_object(nullptr, "test", "test");
+        }
+    });
+    const detail::Pcm pcm{std::vector<std::int16_t>(2205, 1000), 22050};
+    const auto keep_going = [] { return true; };
+
+    output->play(pcm, keep_going);
+    output->play(pcm, keep_going);
+    EXPECT_FALSE(std::filesystem::exists(played));
+    output->play(pcm, keep_going);
+    EXPECT_EQ(looked, 3);
+    ASSERT_TRUE(std::filesystem::exists(played));
+    EXPECT_EQ(std::filesystem::file_size(played), pcm.samples.size() * sizeof(std::int16_t));
+    output->play(pcm, keep_going);
+    EXPECT_EQ(looked, 3) << "a device that opened is kept";
+}
+
+// A sound server that takes the connection and never answers holds a client
+// for half a minute. Making speech objects and asking about their voice must
+// not touch it; only a worker, once there is a text, may wait for it.
+bool speech_leaves_a_deaf_server_to_the_worker()
+{
+    TempFolder folder;
+    const std::string socket_path = (folder.path() / "native").string();
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket_path.c_str());
+    // Listening without ever accepting: connecting succeeds, no answer comes.
+    if (server < 0 || ::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(server, 16) != 0) {
+        return false;
+    }
+    setenv("PULSE_SERVER", ("unix:" + socket_path).c_str(), 1);
+    unsetenv("ASSOCMAN_SPEECH_WAV_DIR");
+    const auto called = [server](int timeout_ms) {
+        pollfd waiting{server, POLLIN, 0};
+        return ::poll(&waiting, 1, timeout_ms) == 1;
+    };
+
+    ETextToSpeech roll_call;
+    ETextToSpeech pick;
+    bool ok = roll_call.has_voice() && pick.has_voice();
+    ok = ok && roll_call.voice_name() == "cmn-Latn-pinyin" && pick.voice_name() == "cmn-Latn-pinyin";
+    ok = ok && !called(0);
+    // Speaking returns at once; the worker is the one that calls the server.
+    roll_call.speak("张三");
+    ok = ok && called(10000);
+    std::fflush(stdout);
+    // The worker still waits for the server: end here, without letting it go.
+    std::_Exit(ok ? 0 : 1);
+}
+
+// In a fresh process: the engine starts once per process, and the worker left
+// waiting must not outlive the test.
+TEST(SpeechWithADeafSoundServer, MakingAndAskingNeverWaitsForIt)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(speech_leaves_a_deaf_server_to_the_worker(), ::testing::ExitedWithCode(0), "");
 }
 
 // espeak-ng crashes when used after it failed to find its data; an object made
