@@ -1,6 +1,7 @@
 // The set-up every window test of the program shares: the Qt runtime, a
 // scratch program folder with usertext/, scripted message boxes, fresh
-// program state and a keyed database made on demand.
+// program state and a keyed database made on demand. A name that no
+// description has fails the test (lookup_warnings.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/db/db.h"
+#include "platform/ui/tests/lookup_warnings.h"
 
 namespace assocman_testing {
 

@@ -3,7 +3,13 @@
 // reach controls by window name and control name. No handler ever keeps a
 // widget pointer across events; a control that is gone simply reads as empty
 // and ignores writes, so a handler that outlives its window (a nested wait, a
-// message box) can finish without touching freed memory.
+// message box) can finish without touching freed memory. A name that is not
+// in any description (a window), or not in the window's description (a
+// control, menu item or unit), reads and writes the same way, but is a fault
+// of the program: it is logged as a warning that starts with
+// kLookupWarningPrefix, and the tests fail on it. Handlers take their names
+// from the headers generated from the descriptions, so most such faults do
+// not even compile.
 #pragma once
 
 #include <QString>
@@ -20,6 +26,9 @@ class RecordSet;
 }  // namespace db
 
 namespace ui {
+
+// How the warning about a name that no description has begins.
+inline constexpr char kLookupWarningPrefix[] = "ui lookup: ";
 
 // ---- handlers -------------------------------------------------------------
 
@@ -50,7 +59,8 @@ QStringList description_names();
 // Opens a window from its description. An open window is brought forward (a
 // minimised one restored) and its creation does not run again; a window that
 // is closing is destroyed at once and opened anew. `parent` names the owning
-// window ("" for none). Returns false when there is no such description.
+// window ("" for none). Returns false, with the lookup warning, when there is
+// no such description.
 bool load_window(const QString& window, const QString& parent = {}, bool modal = false);
 // Asks a window to close; the close happens when the event loop takes the
 // request. A second request, or one for a window that is gone, does nothing.

@@ -113,7 +113,10 @@ private:
 
 // ---- window registry (windows.cpp) ----------------------------------------
 
-FormWindow* find_window(const QString& name);  // alive windows only
+// Null when the window is not open (alive windows only) or the control is
+// not there; a name that no description has, or that the window's description
+// lacks, also logs the lookup warning (runtime.h).
+FormWindow* find_window(const QString& name);
 Control* find_control(const QString& window, const QString& control);
 // Marks the window closing and posts the close; no-op when already closing.
 void request_close(FormWindow* window);

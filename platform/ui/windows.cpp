@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QList>
 #include <QPointer>
+#include <QtDebug>
 #include <exception>
 
 #include "platform/ui/runtime.h"
@@ -65,6 +66,35 @@ void bring_forward(FormWindow* w)
     }
 }
 
+// A name that no description has, or that the window's description lacks, is
+// a fault of the program (a misspelt name) and is logged. A window that is
+// described but not open is not: a handler that outlives its window is normal.
+void warn_unknown_name(const QString& what) { qWarning("%s%s", kLookupWarningPrefix, qUtf8Printable(what)); }
+
+void warn_unknown_window(const QString& window)
+{
+    warn_unknown_name(QStringLiteral("no description has a window \"%1\"").arg(window));
+}
+
+void warn_unknown_control(const QString& window, const QString& control)
+{
+    warn_unknown_name(QStringLiteral("the description of window \"%1\" has no control or menu item \"%2\"")
+                          .arg(window, control));
+}
+
+bool describes(const WindowDesc& desc, const QString& name)
+{
+    for (const ControlDesc& c : desc.controls) {
+        if (c.name == name) return true;
+    }
+    for (const MenuDesc& m : desc.menus) {
+        for (const MenuItemDesc& i : m.items) {
+            if (i.name == name) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 FormWindow* find_window(const QString& name)
@@ -72,13 +102,21 @@ FormWindow* find_window(const QString& name)
     for (const QPointer<FormWindow>& w : g_windows) {
         if (w && w->alive && w->name() == name) return w;
     }
+    if (!find_description(name)) warn_unknown_window(name);
     return nullptr;
 }
 
 Control* find_control(const QString& window, const QString& control)
 {
-    FormWindow* w = find_window(window);
-    return w ? w->control(control) : nullptr;
+    if (FormWindow* w = find_window(window)) {
+        // An open window has a control for every name of its description.
+        if (Control* c = w->control(control)) return c;
+        warn_unknown_control(window, control);
+        return nullptr;
+    }
+    const WindowDescPtr desc = find_description(window);
+    if (desc && !describes(*desc, control)) warn_unknown_control(window, control);
+    return nullptr;
 }
 
 void forget_window(FormWindow* window)
@@ -161,7 +199,10 @@ using detail::FormWindow;
 bool load_window(const QString& window, const QString& parent, bool modal)
 {
     const detail::WindowDescPtr desc = detail::find_description(window);
-    if (!desc) return false;
+    if (!desc) {
+        detail::warn_unknown_window(window);
+        return false;
+    }
     if (FormWindow* open = detail::find_window(window)) {
         if (!open->closing) {
             detail::bring_forward(open);

@@ -27,22 +27,23 @@ TEST_F(UiKeys, EscClosesOnlyWindowsThatSaySo)
     const struct {
         const char* json;
         bool closes;
+        bool box;  // has the edit box "e"
     } cases[] = {
         {R"({"window":"k","size":[100,60],"esc_closes":true,
              "controls":[{"name":"e","type":"EditBox","rect":[0,0,80,20],"tab_stop":true}]})",
-         true},
+         true, true},
         {R"({"window":"k","size":[100,60],"esc_closes":false,
              "controls":[{"name":"e","type":"EditBox","rect":[0,0,80,20],"tab_stop":true}]})",
-         false},
-        {R"({"window":"k","size":[100,60],"esc_closes":true})", true},  // nothing has the focus
+         false, true},
+        {R"({"window":"k","size":[100,60],"esc_closes":true})", true, false},  // nothing has the focus
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.json);
         reset_for_tests();
         presenter::set_scripted(true);
         open(c.json);
-        QWidget* target = widget("e") ? widget("e") : window_widget(K);
-        if (widget("e")) set_focus(K, QStringLiteral("e"));
+        QWidget* target = c.box ? widget("e") : window_widget(K);
+        if (c.box) set_focus(K, QStringLiteral("e"));
         QTest::keyClick(target, Qt::Key_Escape);
         settle();
         EXPECT_EQ(is_window_open(K), !c.closes);

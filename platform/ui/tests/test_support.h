@@ -1,5 +1,6 @@
 // Shared set-up of the runtime tests: one application for the whole binary,
-// a clean runtime for every test, message boxes answered by script.
+// a clean runtime for every test, message boxes answered by script, and a
+// failed test for a name that no description has (lookup_warnings.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/tests/lookup_warnings.h"
 
 namespace ui::testing {
 

@@ -37,6 +37,7 @@ TEST_F(UiWindows, CreationFiresCreatedMovedResizedInThatOrder)
     EXPECT_EQ(calls, (std::vector<QString>{"a.created", "a.moved", "a.resized"}));
     EXPECT_TRUE(is_window_open(A));
     EXPECT_TRUE(is_window_visible(A));
+    ExpectLookupWarning no_such_window(QStringLiteral("nobody"));
     EXPECT_FALSE(load_window(QStringLiteral("nobody")));
 }
 
@@ -75,7 +76,10 @@ TEST_F(UiWindows, CloseIsAsynchronousAndASecondRequestDoesNothing)
     ASSERT_TRUE(load_window(A));
     destroy_window_or_unit(A);
     destroy_window_or_unit(A);
-    destroy_window_or_unit(QStringLiteral("nobody"));
+    {
+        ExpectLookupWarning no_such_window(QStringLiteral("nobody"));
+        destroy_window_or_unit(QStringLiteral("nobody"));
+    }
     EXPECT_EQ(open_window_count(), 1);
     EXPECT_EQ(count("a.destroy"), 0);
     settle();
