@@ -15,9 +15,9 @@
 namespace cipherkey {
 namespace {
 
-const QString kPassword = QStringLiteral("编辑框原密码");
-const QString kCiphertext = QStringLiteral("编辑框数据库密文");
-const QString kCopiedHint = QStringLiteral("透明标签提示");
+const QString kPassword = forms::cipherkey::编辑框原密码;
+const QString kCiphertext = forms::cipherkey::编辑框数据库密文;
+const QString kCopiedHint = forms::cipherkey::透明标签提示;
 
 // How long the "copied" hint stays up before the focus goes back.
 constexpr int kHintMilliseconds = 1000;
@@ -83,9 +83,9 @@ void on_copy()
 
 void register_cipherkey_handlers()
 {
-    ui::register_handler(QStringLiteral("cipherkey.on_created"), on_created);
-    ui::register_handler(QStringLiteral("cipherkey.on_generate"), on_generate);
-    ui::register_handler(QStringLiteral("cipherkey.on_copy"), on_copy);
+    ui::register_handler(forms::cipherkey::handler::on_created, on_created);
+    ui::register_handler(forms::cipherkey::handler::on_generate, on_generate);
+    ui::register_handler(forms::cipherkey::handler::on_copy, on_copy);
 }
 
 }  // namespace cipherkey

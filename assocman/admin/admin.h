@@ -2,10 +2,13 @@
 // window, both opened from the workspace's "管理设置" menu.
 #pragma once
 
+#include "assocman/forms/new_admin_names.h"
+#include "assocman/forms/password_change_names.h"
+
 namespace admin {
 
-inline constexpr const char* kPasswordChangeWindow = "password_change";
-inline constexpr const char* kNewAdminWindow = "new_admin";
+inline constexpr const char* kPasswordChangeWindow = forms::password_change::window;
+inline constexpr const char* kNewAdminWindow = forms::new_admin::window;
 
 // Registers both windows' handlers under the names their descriptions use.
 void register_admin_handlers();

@@ -13,12 +13,12 @@ namespace admin {
 namespace {
 
 const QString kWindow = kNewAdminWindow;
-const QString kName = "编辑框账号";
-const QString kPassword = "编辑框密码";
-const QString kConfirm = "编辑框密码确认";
-const QString kSuper = "选择框权限设置";
-const QString kConnection = "数据库连接新建账号";
-const QString kRecordSet = "记录集新建账号";
+const QString kName = forms::new_admin::编辑框账号;
+const QString kPassword = forms::new_admin::编辑框密码;
+const QString kConfirm = forms::new_admin::编辑框密码确认;
+const QString kSuper = forms::new_admin::选择框权限设置;
+const QString kConnection = forms::new_admin::数据库连接新建账号;
+const QString kRecordSet = forms::new_admin::记录集新建账号;
 const QString kNotSaved = "新建账号失败！账号未能保存，请稍后重试！";
 
 // True when some row carries `name` with any rights but super administrator.
@@ -115,8 +115,8 @@ void on_create()
 
 void register_new_admin_handlers()
 {
-    ui::register_handler("new_admin.on_created", on_created);
-    ui::register_handler("new_admin.on_create", on_create);
+    ui::register_handler(forms::new_admin::handler::on_created, on_created);
+    ui::register_handler(forms::new_admin::handler::on_create, on_create);
 }
 
 }  // namespace admin

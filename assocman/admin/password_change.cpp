@@ -13,12 +13,12 @@ namespace admin {
 namespace {
 
 const QString kWindow = kPasswordChangeWindow;
-const QString kOld = "编辑框旧密码";
-const QString kNew = "编辑框新密码";
-const QString kAgain = "编辑框再次输入";
-const QString kCurrentUser = "透明标签当前用户名";
-const QString kConnection = "数据库连接管理员设置";
-const QString kRecordSet = "记录集管理员设置";
+const QString kOld = forms::password_change::编辑框旧密码;
+const QString kNew = forms::password_change::编辑框新密码;
+const QString kAgain = forms::password_change::编辑框再次输入;
+const QString kCurrentUser = forms::password_change::透明标签当前用户名;
+const QString kConnection = forms::password_change::数据库连接管理员设置;
+const QString kRecordSet = forms::password_change::记录集管理员设置;
 const QString kNotSaved = "密码修改失败！新密码未能保存，请稍后重试！";
 
 void on_created()
@@ -89,8 +89,8 @@ void on_change()
 
 void register_password_change_handlers()
 {
-    ui::register_handler("password_change.on_created", on_created);
-    ui::register_handler("password_change.on_change", on_change);
+    ui::register_handler(forms::password_change::handler::on_created, on_created);
+    ui::register_handler(forms::password_change::handler::on_change, on_change);
 }
 
 }  // namespace admin

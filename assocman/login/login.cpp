@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "assocman/forms/workspace_names.h"
 #include "assocman/shared/configuration.h"
 #include "assocman/shared/digest.h"
 #include "assocman/state/state.h"
@@ -12,10 +13,10 @@
 namespace login {
 namespace {
 
-const QString kName = "编辑框用户名";
-const QString kPassword = "编辑框密码";
-const QString kConnection = "数据库连接1";
-const QString kRecordSet = "记录集1";
+const QString kName = forms::login::编辑框用户名;
+const QString kPassword = forms::login::编辑框密码;
+const QString kConnection = forms::login::数据库连接1;
+const QString kRecordSet = forms::login::记录集1;
 
 // The configuration reader reaches the user and this window through here.
 class LoginConfigurationHost final : public assoc::ConfigurationHost {
@@ -92,7 +93,7 @@ void on_login()
                 return;
             }
             app::state().current_admin = QString::fromStdString(adminname);
-            ui::load_window("workspace");
+            ui::load_window(forms::workspace::window);
             return;
         }
         db::recordset_move_next(*records);
@@ -113,10 +114,10 @@ void on_destroy()
 
 void register_login_handlers()
 {
-    ui::register_handler("login.on_created", on_created);
-    ui::register_handler("login.on_login", on_login);
-    ui::register_handler("login.on_exit", on_exit);
-    ui::register_handler("login.on_destroy", on_destroy);
+    ui::register_handler(forms::login::handler::on_created, on_created);
+    ui::register_handler(forms::login::handler::on_login, on_login);
+    ui::register_handler(forms::login::handler::on_exit, on_exit);
+    ui::register_handler(forms::login::handler::on_destroy, on_destroy);
 }
 
 }  // namespace login

@@ -1,9 +1,11 @@
 // The login window: the program's start window.
 #pragma once
 
+#include "assocman/forms/login_names.h"
+
 namespace login {
 
-inline constexpr const char* kWindow = "login";
+inline constexpr const char* kWindow = forms::login::window;
 
 // Registers the window's handlers under the names its description uses.
 void register_login_handlers();

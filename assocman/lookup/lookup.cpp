@@ -10,15 +10,15 @@
 namespace lookup {
 namespace {
 
-const QString kCriterion = "编辑框姓名找人";
-const QString kName = "编辑框姓名";
-const QString kPhone = "编辑框手机号";
-const QString kClass = "编辑框系别";
-const QString kNumber = "编辑框学号";
-const QString kRemarks = "编辑框备注";
-const QString kSave = "按钮保存数据";
-const QString kConnection = "数据库连接会员查询";
-const QString kRecordSet = "记录集会员查询";
+const QString kCriterion = forms::member_lookup::编辑框姓名找人;
+const QString kName = forms::member_lookup::编辑框姓名;
+const QString kPhone = forms::member_lookup::编辑框手机号;
+const QString kClass = forms::member_lookup::编辑框系别;
+const QString kNumber = forms::member_lookup::编辑框学号;
+const QString kRemarks = forms::member_lookup::编辑框备注;
+const QString kSave = forms::member_lookup::按钮保存数据;
+const QString kConnection = forms::member_lookup::数据库连接会员查询;
+const QString kRecordSet = forms::member_lookup::记录集会员查询;
 
 // Lives as long as one opening of the window; the creation clears it, so a
 // member found in an earlier opening never unlocks the boxes.
@@ -154,10 +154,10 @@ void on_save()
 
 void register_lookup_handlers()
 {
-    ui::register_handler("member_lookup.on_created", on_created);
-    ui::register_handler("member_lookup.on_lookup", on_lookup);
-    ui::register_handler("member_lookup.on_correct", on_correct);
-    ui::register_handler("member_lookup.on_save", on_save);
+    ui::register_handler(forms::member_lookup::handler::on_created, on_created);
+    ui::register_handler(forms::member_lookup::handler::on_lookup, on_lookup);
+    ui::register_handler(forms::member_lookup::handler::on_correct, on_correct);
+    ui::register_handler(forms::member_lookup::handler::on_save, on_save);
 }
 
 }  // namespace lookup

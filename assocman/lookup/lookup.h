@@ -2,9 +2,11 @@
 // administrator correct four fields of that member's row.
 #pragma once
 
+#include "assocman/forms/member_lookup_names.h"
+
 namespace lookup {
 
-inline constexpr const char* kWindow = "member_lookup";
+inline constexpr const char* kWindow = forms::member_lookup::window;
 
 // Registers the window's handlers under the names its description uses.
 void register_lookup_handlers();

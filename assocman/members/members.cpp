@@ -11,18 +11,18 @@
 namespace members {
 namespace {
 
-const QString kAddConnection = "数据库连接成员添加";
-const QString kAddRecordSet = "记录集成员添加";
-const QString kName = "编辑框姓名";
-const QString kPhone = "编辑框手机号";
-const QString kDepartment = "编辑框系别";
-const QString kNumber = "编辑框编号";
-const QString kMale = "单选框1";
-const QString kFemale = "单选框2";
+const QString kAddConnection = forms::member_add::数据库连接成员添加;
+const QString kAddRecordSet = forms::member_add::记录集成员添加;
+const QString kName = forms::member_add::编辑框姓名;
+const QString kPhone = forms::member_add::编辑框手机号;
+const QString kDepartment = forms::member_add::编辑框系别;
+const QString kNumber = forms::member_add::编辑框编号;
+const QString kMale = forms::member_add::单选框1;
+const QString kFemale = forms::member_add::单选框2;
 
-const QString kListConnection = "数据库连接成员列表";
-const QString kListRecordSet = "记录集成员列表";
-const QString kList = "超级列表框1";
+const QString kListConnection = forms::member_list::数据库连接成员列表;
+const QString kListRecordSet = forms::member_list::记录集成员列表;
+const QString kList = forms::member_list::超级列表框1;
 
 // ---- member add -------------------------------------------------------------
 
@@ -105,9 +105,9 @@ void list_on_created()
 
 void register_members_handlers()
 {
-    ui::register_handler("member_add.on_created", add_on_created);
-    ui::register_handler("member_add.on_add", add_on_add);
-    ui::register_handler("member_list.on_created", list_on_created);
+    ui::register_handler(forms::member_add::handler::on_created, add_on_created);
+    ui::register_handler(forms::member_add::handler::on_add, add_on_add);
+    ui::register_handler(forms::member_list::handler::on_created, list_on_created);
 }
 
 }  // namespace members

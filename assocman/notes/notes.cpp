@@ -11,16 +11,16 @@
 namespace notes {
 namespace {
 
-const QString kShownTitle = "透明标签问题标题";
-const QString kShownCategory = "透明标签问题分类";
-const QString kShownTime = "透明标签问题时间";
-const QString kShownBody = "编辑框问题内容";
-const QString kNoteList = "列表框问题列表";
-const QString kInputTitle = "编辑框输入标题";
-const QString kInputBody = "编辑框输入内容";
-const QString kCategory = "组合框1";
-const QString kConnection = "数据库连接课堂问题";
-const QString kRecordSet = "记录集课堂问题";
+const QString kShownTitle = forms::notes::透明标签问题标题;
+const QString kShownCategory = forms::notes::透明标签问题分类;
+const QString kShownTime = forms::notes::透明标签问题时间;
+const QString kShownBody = forms::notes::编辑框问题内容;
+const QString kNoteList = forms::notes::列表框问题列表;
+const QString kInputTitle = forms::notes::编辑框输入标题;
+const QString kInputBody = forms::notes::编辑框输入内容;
+const QString kCategory = forms::notes::组合框1;
+const QString kConnection = forms::notes::数据库连接课堂问题;
+const QString kRecordSet = forms::notes::记录集课堂问题;
 
 // Looked up afresh after anything that may show a box: a box lets a posted
 // close through, and the set goes with its window.
@@ -179,10 +179,10 @@ void on_delete()
 
 void register_notes_handlers()
 {
-    ui::register_handler("notes.on_created", on_created);
-    ui::register_handler("notes.on_show_note", on_show_note);
-    ui::register_handler("notes.on_submit", on_submit);
-    ui::register_handler("notes.on_delete", on_delete);
+    ui::register_handler(forms::notes::handler::on_created, on_created);
+    ui::register_handler(forms::notes::handler::on_show_note, on_show_note);
+    ui::register_handler(forms::notes::handler::on_submit, on_submit);
+    ui::register_handler(forms::notes::handler::on_delete, on_delete);
 }
 
 }  // namespace notes

@@ -2,9 +2,11 @@
 // `ketang`, shows one, takes new ones and deletes the selected one.
 #pragma once
 
+#include "assocman/forms/notes_names.h"
+
 namespace notes {
 
-inline constexpr const char* kWindow = "notes";
+inline constexpr const char* kWindow = forms::notes::window;
 
 // Registers the window's handlers under the names its description uses.
 void register_notes_handlers();

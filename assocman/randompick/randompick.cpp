@@ -11,10 +11,10 @@
 namespace randompick {
 namespace {
 
-const QString kNameLabel = "透明标签显示姓名";
-const QString kTimer = "时钟随机滚动抽取";
-const QString kConnection = "数据库连接随机选人";
-const QString kRecordSet = "记录集随机选人";
+const QString kNameLabel = forms::random_pick::透明标签显示姓名;
+const QString kTimer = forms::random_pick::时钟随机滚动抽取;
+const QString kConnection = forms::random_pick::数据库连接随机选人;
+const QString kRecordSet = forms::random_pick::记录集随机选人;
 
 constexpr int kRollPeriodMs = 10;
 
@@ -74,10 +74,10 @@ void on_stop()
 
 void register_randompick_handlers()
 {
-    ui::register_handler("random_pick.on_created", on_created);
-    ui::register_handler("random_pick.on_start", on_start);
-    ui::register_handler("random_pick.on_tick", on_tick);
-    ui::register_handler("random_pick.on_stop", on_stop);
+    ui::register_handler(forms::random_pick::handler::on_created, on_created);
+    ui::register_handler(forms::random_pick::handler::on_start, on_start);
+    ui::register_handler(forms::random_pick::handler::on_tick, on_tick);
+    ui::register_handler(forms::random_pick::handler::on_stop, on_stop);
 }
 
 }  // namespace randompick

@@ -2,9 +2,11 @@
 // administrator stops them, and the one left standing is read aloud.
 #pragma once
 
+#include "assocman/forms/random_pick_names.h"
+
 namespace randompick {
 
-inline constexpr const char* kWindow = "random_pick";
+inline constexpr const char* kWindow = forms::random_pick::window;
 
 // Registers the window's handlers under the names its description uses.
 void register_randompick_handlers();

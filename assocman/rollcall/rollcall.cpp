@@ -17,10 +17,10 @@
 namespace rollcall {
 namespace {
 
-const QString kNameLabel = "透明标签姓名";
-const QString kConnection = "数据库连接会员点名";
-const QString kList = "记录集会员点名";
-const QString kAdder = "记录集添加";
+const QString kNameLabel = forms::rollcall::透明标签姓名;
+const QString kConnection = forms::rollcall::数据库连接会员点名;
+const QString kList = forms::rollcall::记录集会员点名;
+const QString kAdder = forms::rollcall::记录集添加;
 
 const char* const kPresentTitle = "--------已签到会员列表--------";
 const char* const kAbsentTitle = "--------本次缺席会员列表--------";
@@ -269,13 +269,13 @@ void on_destroy()
 
 void register_rollcall_handlers()
 {
-    ui::register_handler("rollcall.on_created", on_created);
-    ui::register_handler("rollcall.on_destroy", on_destroy);
-    ui::register_handler("rollcall.on_present", on_present);
-    ui::register_handler("rollcall.on_absent", on_absent);
-    ui::register_handler("rollcall.on_previous", on_previous);
-    ui::register_handler("rollcall.on_next", on_next);
-    ui::register_handler("rollcall.on_speak_again", on_speak_again);
+    ui::register_handler(forms::rollcall::handler::on_created, on_created);
+    ui::register_handler(forms::rollcall::handler::on_destroy, on_destroy);
+    ui::register_handler(forms::rollcall::handler::on_present, on_present);
+    ui::register_handler(forms::rollcall::handler::on_absent, on_absent);
+    ui::register_handler(forms::rollcall::handler::on_previous, on_previous);
+    ui::register_handler(forms::rollcall::handler::on_next, on_next);
+    ui::register_handler(forms::rollcall::handler::on_speak_again, on_speak_again);
 }
 
 }  // namespace rollcall

@@ -22,10 +22,10 @@ const QString kEditor = QString::fromLatin1(kEditorWindow);
 const QString kHelp = QString::fromLatin1(kHelpWindow);
 
 constexpr std::array<const char*, 4> kBoxes{
-    "编辑框第一句",
-    "编辑框第二句",
-    "编辑框第三句",
-    "编辑框第四句",
+    forms::whiteboard_editor::编辑框第一句,
+    forms::whiteboard_editor::编辑框第二句,
+    forms::whiteboard_editor::编辑框第三句,
+    forms::whiteboard_editor::编辑框第四句,
 };
 
 QString box(std::size_t i) { return QString::fromUtf8(kBoxes[i]); }
@@ -133,16 +133,16 @@ QString help_text()
     return lines.join(QStringLiteral("\r\n"));
 }
 
-void help_created() { ui::set_text(kHelp, QStringLiteral("编辑框1"), help_text()); }
+void help_created() { ui::set_text(kHelp, forms::help::编辑框1, help_text()); }
 
 }  // namespace
 
 void register_whiteboard_handlers()
 {
-    ui::register_handler(QStringLiteral("whiteboard_editor.on_created"), editor_created);
-    ui::register_handler(QStringLiteral("whiteboard_editor.on_save"), editor_save);
-    ui::register_handler(QStringLiteral("about.on_link_pressed"), about_link_pressed);
-    ui::register_handler(QStringLiteral("help.on_created"), help_created);
+    ui::register_handler(forms::whiteboard_editor::handler::on_created, editor_created);
+    ui::register_handler(forms::whiteboard_editor::handler::on_save, editor_save);
+    ui::register_handler(forms::about::handler::on_link_pressed, about_link_pressed);
+    ui::register_handler(forms::help::handler::on_created, help_created);
 }
 
 }  // namespace whiteboard

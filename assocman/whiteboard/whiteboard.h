@@ -2,11 +2,15 @@
 // workspace shows, and the two plain windows of the "关于程序" menu.
 #pragma once
 
+#include "assocman/forms/about_names.h"
+#include "assocman/forms/help_names.h"
+#include "assocman/forms/whiteboard_editor_names.h"
+
 namespace whiteboard {
 
-inline constexpr const char* kEditorWindow = "whiteboard_editor";
-inline constexpr const char* kAboutWindow = "about";
-inline constexpr const char* kHelpWindow = "help";
+inline constexpr const char* kEditorWindow = forms::whiteboard_editor::window;
+inline constexpr const char* kAboutWindow = forms::about::window;
+inline constexpr const char* kHelpWindow = forms::help::window;
 
 // Registers the "whiteboard_editor.*", "about.*" and "help.*" handlers that
 // their descriptions bind.

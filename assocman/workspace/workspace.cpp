@@ -5,6 +5,19 @@
 #include <QUrl>
 #include <array>
 
+#include "assocman/forms/about_names.h"
+#include "assocman/forms/help_names.h"
+#include "assocman/forms/login_names.h"
+#include "assocman/forms/member_add_names.h"
+#include "assocman/forms/member_list_names.h"
+#include "assocman/forms/member_lookup_names.h"
+#include "assocman/forms/new_admin_names.h"
+#include "assocman/forms/notes_names.h"
+#include "assocman/forms/password_change_names.h"
+#include "assocman/forms/random_pick_names.h"
+#include "assocman/forms/rollcall_names.h"
+#include "assocman/forms/whiteboard_editor_names.h"
+#include "assocman/forms/workspace_names.h"
 #include "assocman/state/state.h"
 #include "assocman/workspace/whiteboard.h"
 #include "platform/ui/runtime.h"
@@ -12,45 +25,46 @@
 namespace workspace {
 namespace {
 
-const QString kWindow = QStringLiteral("workspace");
-const QString kTray = QStringLiteral("托盘图标1");
+namespace names = forms::workspace;
+
+const QString kWindow = names::window;
+const QString kTray = names::托盘图标1;
 
 struct MenuEntry {
-    const char* handler;  // after "workspace."
-    const char* item;     // menu item name in workspace.json
+    const char* handler;  // the item's handler
+    const char* item;     // menu item name
     const char* window;   // the window it opens
 };
 
 constexpr std::array<MenuEntry, 11> kMenu{{
-    {"open_rollcall", "菜单会员签到", "rollcall"},
-    {"open_member_lookup", "菜单会员查询", "member_lookup"},
-    {"open_member_add", "菜单添加成员", "member_add"},
-    {"open_member_list", "菜单成员列表", "member_list"},
-    {"open_random_pick", "菜单随机选人", "random_pick"},
-    {"open_notes", "菜单问题记录", "notes"},
-    {"open_whiteboard_editor", "菜单课堂要点", "whiteboard_editor"},
-    {"open_password_change", "菜单密码修改", "password_change"},
-    {"open_new_admin", "菜单新建账号", "new_admin"},
-    {"open_about", "菜单程序简介", "about"},
-    {"open_help", "菜单程序帮助", "help"},
+    {names::handler::open_rollcall, names::菜单会员签到, forms::rollcall::window},
+    {names::handler::open_member_lookup, names::菜单会员查询, forms::member_lookup::window},
+    {names::handler::open_member_add, names::菜单添加成员, forms::member_add::window},
+    {names::handler::open_member_list, names::菜单成员列表, forms::member_list::window},
+    {names::handler::open_random_pick, names::菜单随机选人, forms::random_pick::window},
+    {names::handler::open_notes, names::菜单问题记录, forms::notes::window},
+    {names::handler::open_whiteboard_editor, names::菜单课堂要点, forms::whiteboard_editor::window},
+    {names::handler::open_password_change, names::菜单密码修改, forms::password_change::window},
+    {names::handler::open_new_admin, names::菜单新建账号, forms::new_admin::window},
+    {names::handler::open_about, names::菜单程序简介, forms::about::window},
+    {names::handler::open_help, names::菜单程序帮助, forms::help::window},
 }};
 
 constexpr std::array<const char*, 4> kLineLabels{
-    "透明标签第一句",
-    "透明标签第二句",
-    "透明标签第三句",
-    "透明标签第四句",
+    names::透明标签第一句,
+    names::透明标签第二句,
+    names::透明标签第三句,
+    names::透明标签第四句,
 };
 
 void on_created()
 {
     auto& st = app::state();
     st.workspace_admin = st.current_admin;
-    ui::destroy_window_or_unit(QStringLiteral("login"));
+    ui::destroy_window_or_unit(forms::login::window);
     ui::set_caption(kWindow, st.association_name + QStringLiteral("-Ardenvo管理系统主工作区  当前管理用户:") +
                                  st.workspace_admin);
-    ui::set_text(kWindow, QStringLiteral("透明标签1"),
-                 st.association_name + QStringLiteral("-ArdenvoTarnwickV1.0"));
+    ui::set_text(kWindow, names::透明标签1, st.association_name + QStringLiteral("-ArdenvoTarnwickV1.0"));
     ui::apply_xp_style(2);
 
     st.working_folder = ui::get_current_directory() + QLatin1Char('/');
@@ -102,13 +116,13 @@ void on_credit_pressed()
 
 void register_workspace_handlers()
 {
-    ui::register_handler(QStringLiteral("workspace.on_created"), on_created);
-    ui::register_handler(QStringLiteral("workspace.on_moved"), on_moved);
-    ui::register_handler(QStringLiteral("workspace.on_tray_double_click"), on_tray_double_click);
-    ui::register_handler(QStringLiteral("workspace.on_credit_pressed"), on_credit_pressed);
+    ui::register_handler(names::handler::on_created, on_created);
+    ui::register_handler(names::handler::on_moved, on_moved);
+    ui::register_handler(names::handler::on_tray_double_click, on_tray_double_click);
+    ui::register_handler(names::handler::on_credit_pressed, on_credit_pressed);
     for (const auto& entry : kMenu) {
         const QString window = QString::fromUtf8(entry.window);
-        ui::register_handler(QStringLiteral("workspace.") + QString::fromUtf8(entry.handler),
+        ui::register_handler(QString::fromUtf8(entry.handler),
                              [window] { ui::load_window(window, kWindow); });
     }
 }
