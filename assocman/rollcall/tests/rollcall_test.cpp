@@ -26,6 +26,7 @@
 #include "platform/speech/speech.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "tests/support/wait_until.h"
 
 // Readable failures for the texts the window shows.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -198,7 +199,7 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
         }
         ui::presenter::clear();
         open();
-        ui::wait_processing_events(20);
+        test_support::process_queued_events();
         EXPECT_EQ(shown_texts(), c.texts);
         const bool started = c.texts.back() != failed;
         EXPECT_EQ(ui::is_window_open(kWin), started);
@@ -210,7 +211,7 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
             EXPECT_EQ(shown_name(), "a");
         }
         ui::destroy_window_or_unit(kWin);
-        ui::wait_processing_events(20);
+        ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     }
 }
 
@@ -239,7 +240,7 @@ TEST_F(RollCall, MarkThatCannotBeSavedStaysPendingAndIsToldOf)
     press("A");
     ui::presenter::clear();
     ui::destroy_window_or_unit(kWin);
-    ui::wait_processing_events(20);
+    ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     EXPECT_EQ(shown_texts(), QStringList{"抱歉，当前成员的签到结果未能保存！"});
     release();
     EXPECT_EQ(list_rows(), (std::vector<std::string>{"a=1", "b=0", "c=0"}));
@@ -251,7 +252,7 @@ TEST_F(RollCall, MarkThatCannotBeSavedStaysPendingAndIsToldOf)
     release();
     ui::presenter::clear();
     ui::destroy_window_or_unit(kWin);
-    ui::wait_processing_events(20);
+    ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     EXPECT_TRUE(shown_texts().isEmpty());
     EXPECT_EQ(list_rows(), (std::vector<std::string>{"a=1", "b=0", "c=0"}));
 }
@@ -436,8 +437,7 @@ TEST_F(RollCall, EnterMarksPresentAndReopeningStartsANewRollCall)
     EXPECT_EQ(list_rows(), std::vector<std::string>({"a=1", "b=0"}));
 
     ui::destroy_window_or_unit(kWin);
-    ui::wait_processing_events(20);
-    ASSERT_FALSE(ui::is_window_open(kWin));
+    ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     add_members({"c"});
     open();
     EXPECT_EQ(shown_name(), "a");
