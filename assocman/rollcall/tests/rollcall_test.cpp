@@ -336,6 +336,24 @@ const ReportCase kReportCases[] = {
 INSTANTIATE_TEST_SUITE_P(RollCall, RollCallReport, ::testing::ValuesIn(kReportCases),
                          [](const auto& info) { return std::string(info.param.title); });
 
+// The reports above are named after today, which hides leading zeros on
+// days that have two digits anyway; these days are fixed.
+TEST(RollCallReportName, IsTheDayWithoutLeadingZeros)
+{
+    const struct {
+        QDate day;
+        const char* name;
+    } cases[] = {
+        {QDate(2026, 1, 5), "2026年1月5日.txt"},
+        {QDate(2026, 10, 9), "2026年10月9日.txt"},
+        {QDate(2026, 12, 31), "2026年12月31日.txt"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(rollcall::report_path("/程序", c.day), "/程序/usertext/" + QString(c.name));
+        EXPECT_EQ(rollcall::report_path("/程序/", c.day), "/程序/usertext/" + QString(c.name));
+    }
+}
+
 TEST_F(RollCall, EveryFurtherMarkRewritesTheDaysReport)
 {
     add_members({"a", "b"});
