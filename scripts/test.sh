@@ -19,8 +19,8 @@ xvfb_pid=""
 tray_pid=""
 display_file=$(mktemp)
 cleanup() {
-  [ -n "$tray_pid" ] && kill "$tray_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  # shellcheck disable=SC2086 # an empty id is no argument
+  kill $tray_pid $xvfb_pid 2>/dev/null || true
   rm -f "$display_file"
 }
 trap cleanup EXIT
@@ -37,21 +37,24 @@ polls() {
     sleep 0.1
   done
 }
-display_known() { [ -s "$display_file" ]; }
+# Whether each has come up, or has ended already (no use waiting then).
+xvfb_settled() { [ -s "$display_file" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; }
+tray_settled() { "$x11_check" --tray 2>/dev/null || ! kill -0 "$tray_pid" 2>/dev/null; }
 
 [ -x "$x11_check" ] || no_x11 "$x11_check was not built"
 # Xvfb takes the first free display number and writes it once it accepts
 # connections, so it never meets another server on a number taken already.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
-polls 20 display_known || no_x11 "Xvfb did not start"
+polls 20 xvfb_settled && [ -s "$display_file" ] || no_x11 "Xvfb did not start"
 display=:$(head -n1 "$display_file")
 export DISPLAY=$display
 polls 10 "$x11_check" || no_x11 "the X server on $display does not answer"
 
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 tray_pid=$!
-polls 10 "$x11_check" --tray 2>/dev/null || { "$x11_check" --tray || true; no_x11 "the tray host did not start"; }
+polls 10 tray_settled || true
+"$x11_check" --tray || no_x11 "the tray host did not start"
 echo "X server $display with a tray host"
 
 status=0

@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # Helpers for the scripts that drive the real program under an X server.
-# Source it from bash; it needs xdotool, xwininfo and jq.
+# Source it from bash; it needs xdotool, xwininfo, xdpyinfo and jq.
 #
 # Controls are found where the window descriptions (assocman/forms/*.json)
 # put them, so a moved control moves the click with it. Every wait polls for
