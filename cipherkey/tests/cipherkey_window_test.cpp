@@ -197,8 +197,8 @@ TEST_F(CipherkeyWindow, ClickIntoEmptyCiphertextBoxDoesNothing)
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("left by someone else"));
 
-    // Nor does it wait out the hint's second: a timer only an event loop can
-    // fire is still pending once the focus handler has run.
+    // The click does not wait out the hint's second either: a timer only an
+    // event loop can fire is still pending once the focus handler has run.
     bool waited = false;
     QTimer due;
     due.setSingleShot(true);
