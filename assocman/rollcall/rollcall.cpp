@@ -168,19 +168,12 @@ bool write_whole_file(const QString& path, const std::string& bytes)
 
 void write_report()
 {
-    QString folder = ui::get_current_directory();
-    if (!folder.endsWith('/')) folder += '/';
-
     std::string text = std::string(kPresentTitle) + "\r\n";
     append_names(true, text);
     text += std::string("\r\n\r\n\r\n") + kAbsentTitle + "\r\n";
     append_names(false, text);
 
-    const QDate today = QDate::currentDate();
-    const QString path =
-        folder + "usertext/" +
-        QString::fromStdString(assoc::date_time_text(today.year(), today.month(), today.day(), 0, 0, 0)) +
-        ".txt";
+    const QString path = report_path(ui::get_current_directory(), QDate::currentDate());
 
     if (write_whole_file(path, assoc::to_gbk(text))) {
         ui::show_tip("签到情况统计报告已生成！\r\n文件位于：" + path, false);
@@ -266,6 +259,14 @@ void on_destroy()
 }
 
 }  // namespace
+
+QString report_path(QString program_folder, const QDate& day)
+{
+    if (!program_folder.endsWith('/')) program_folder += '/';
+    return program_folder + "usertext/" +
+           QString::fromStdString(assoc::date_time_text(day.year(), day.month(), day.day(), 0, 0, 0)) +
+           ".txt";
+}
 
 void register_rollcall_handlers()
 {

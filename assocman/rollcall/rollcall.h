@@ -2,6 +2,9 @@
 // qiandao and writes the day's attendance report once the list is done.
 #pragma once
 
+#include <QDate>
+#include <QString>
+
 #include "assocman/forms/rollcall_names.h"
 
 namespace rollcall {
@@ -10,5 +13,9 @@ inline constexpr const char* kWindow = forms::rollcall::window;
 
 // Registers the window's handlers under the names its description uses.
 void register_rollcall_handlers();
+
+// Where the attendance report of `day` goes: usertext/ in `program_folder`,
+// named after the day without leading zeros ("2026年1月5日.txt").
+QString report_path(QString program_folder, const QDate& day);
 
 }  // namespace rollcall

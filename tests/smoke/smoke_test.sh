@@ -6,7 +6,9 @@
 # Usage: smoke_test.sh <bin-dir>
 set -uo pipefail
 bin=$1
-if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY: skipped"; exit 77; fi
+# shellcheck source=tests/smoke/lib.sh
+source "$(dirname "$0")/lib.sh"
+require_x11
 export QT_QPA_PLATFORM=xcb
 unset QT_QPA_PLATFORM_PLUGIN_PATH
 
@@ -16,8 +18,6 @@ pid=""
 cp "$bin/assocman" "$work/"
 export ASSOCMAN_SPEECH_WAV_DIR=$work/speech
 mkdir -p "$ASSOCMAN_SPEECH_WAV_DIR"
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 "$bin/assocman-setup" "$work" >"$work/setup.log" || fail "setup failed"
 [ -f "$work/usertext/causercount.mdb" ] || fail "no database after setup"
@@ -31,33 +31,30 @@ sqlcipher "$work/usertext/causercount.mdb" \
   "PRAGMA key = '$dbpass'; insert into causer (name) values ('张三'); insert into causer (name) values ('李四');" \
   >/dev/null || fail "the sqlcipher shell could not add members with the shown password"
 
-wait_window() { # name pattern, seconds
-  local i
-  for i in $(seq $(( $2 * 10 ))); do
-    wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
-    [ -n "$wid" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+sql() { sqlcipher "$work/usertext/causercount.mdb" "PRAGMA key = '$dbpass'; $1"; }
+marks_saved() { [ "$(sql 'select count(*) from qiandao where dao = 1;')" = "$1" ]; }
+spoken() { ls "$ASSOCMAN_SPEECH_WAV_DIR"/*.wav >/dev/null 2>&1; }
+ended() { ! kill -0 "$pid" 2>/dev/null; }
 
 # 1. Log in as the initial administrator.
 "$work/assocman" >"$work/run1.log" 2>&1 &
 pid=$!
 wait_window "Quillet管理系统" 20 || fail "login window did not appear"
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
-sleep 0.5
+login=$wid
+focus "$login"
+# The window opens with the keyboard on the user name; Tab goes on to the
+# password.
 xdotool type --delay 20 admin
 xdotool key Tab
 xdotool type --delay 20 admin123
 xdotool key Return
 wait_window "当前管理用户:admin" 20 || fail "workspace did not open after the login"
-sleep 0.5
-xdotool search --onlyvisible --name "Quillet管理系统\$" >/dev/null 2>&1 && fail "login window still open"
+workspace=$wid
+wait_gone "$login" 10 || fail "login window still open"
 
 # A roll call: both members marked present (Enter clicks 签到), the second
 # name is spoken, and the mark after the last one writes the day's report.
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
+focus "$workspace"
 # Typed into the focused window, as a user does. With --window xdotool
 # decides per key event (XTEST while that window has the focus, XSendEvent
 # otherwise); a roll call that opens before the keys are let go takes the
@@ -65,20 +62,16 @@ xdotool windowfocus --sync "$wid" 2>/dev/null || true
 # server for everything that follows.
 xdotool key ctrl+q
 wait_window "Quillet-电子点名系统" 20 || fail "Ctrl+Q did not open the roll call"
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
-sleep 0.3
+focus "$wid"
 xdotool key Return
-for _ in $(seq 100); do ls "$ASSOCMAN_SPEECH_WAV_DIR"/*.wav >/dev/null 2>&1 && break; sleep 0.1; done
-ls "$ASSOCMAN_SPEECH_WAV_DIR"/*.wav >/dev/null 2>&1 || fail "the next name was not spoken"
+wait_until 10 marks_saved 1 || fail "the first mark was not saved"
+wait_until 10 spoken || fail "the next name was not spoken"
 xdotool key Return
-sleep 0.3
+wait_until 10 marks_saved 2 || fail "the second mark was not saved"
 xdotool key Return
 for box in 1 2; do
-  wait_window "温馨提示-Tarnwick" 20 || fail "message $box of the roll call did not appear"
-  xdotool windowfocus --sync "$wid" 2>/dev/null || true
-  sleep 0.3
-  xdotool key Return
-  sleep 0.5
+  answer_box 20 || fail "message $box of the roll call did not appear or did not close"
+  [ "$box_title" = "温馨提示-Tarnwick" ] || fail "message $box of the roll call had the title $box_title"
 done
 report="$work/usertext/$(date +%Y年%-m月%-d日).txt"
 [ -f "$report" ] || fail "no attendance report at $report"
@@ -91,11 +84,9 @@ kill "$pid"; wait "$pid" 2>/dev/null; pid=""
 "$work/assocman" >"$work/run2.log" 2>&1 &
 pid=$!
 wait_window "Quillet管理系统" 20 || fail "login window did not appear (second start)"
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
-sleep 0.5
+focus "$wid"
 xdotool key Escape
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "Esc did not end the program"
+wait_until 10 ended || fail "Esc did not end the program"
 wait "$pid"; code=$?; pid=""
 [ "$code" -eq 0 ] || fail "exit code $code after Esc"
 echo "smoke test passed"

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +21,7 @@
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -112,6 +117,40 @@ protected:
         ui::presenter::set_next_answer(answer);
         QTest::mouseClick(ui::control_widget(kWin, button), Qt::LeftButton);
         QCoreApplication::processEvents();
+    }
+
+    // Clicks `button` and answers the real message box it opens the way a
+    // user does: Enter, pressed where the box has the keyboard. Returns the
+    // box's question (empty when no box came). A box that Enter does not
+    // close is closed at the deadline with its Esc answer, so the test fails
+    // instead of hanging.
+    QString click_and_press_enter_on_the_box(const QString& button)
+    {
+        ui::presenter::set_scripted(false);
+        QString asked;
+        bool pressed = false;
+        const QDeadlineTimer deadline(test_support::kWaitTimeout);
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(top);
+                if (!box || !box->isVisible()) continue;
+                if (!pressed) {
+                    pressed = true;
+                    asked = box->text();
+                    QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+                } else if (deadline.hasExpired()) {
+                    box->reject();
+                }
+                return;
+            }
+        });
+        user.start(5);
+        QTest::mouseClick(ui::control_widget(kWin, button), Qt::LeftButton);
+        user.stop();
+        ui::presenter::set_scripted(true);
+        QCoreApplication::processEvents();
+        return asked;
     }
 
     void submit(const QString& title, const QString& body, int category = 0)
@@ -275,6 +314,12 @@ TEST_F(NotesWindow, DeleteAsksFirstAndRemovesTheFirstRowWithTheSelectedTitle)
     EXPECT_EQ(ui::current_index(kWin, kList), -1);
     EXPECT_EQ(shown_note(), (QStringList{"", "", "", ""}));
     EXPECT_EQ(stored(), (std::vector<std::vector<std::string>>{{"B", "<null>", "b"}, {"A", "<null>", "a2"}}));
+
+    // On the real box Enter answers OK: the question's default button.
+    pick(1);
+    EXPECT_EQ(click_and_press_enter_on_the_box("按钮1"), "确定要删除该记录吗？");
+    EXPECT_EQ(items(), QStringList{"A"});
+    EXPECT_EQ(stored(), (std::vector<std::vector<std::string>>{{"A", "<null>", "a2"}}));
 }
 
 TEST_F(NotesWindow, DeleteWithoutSelectionAsksButDeletesNothing)

@@ -25,6 +25,7 @@
 #include "platform/ui/description.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -75,11 +76,11 @@ protected:
     {
         if (ui::is_window_open(kWin)) {
             ui::destroy_window_or_unit(kWin);
-            ui::wait_processing_events(10);
+            ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
         }
         set_rows(rows);
         ASSERT_TRUE(ui::load_window(kWin));
-        ui::wait_processing_events(10);
+        test_support::process_queued_events();
     }
 
     void click(const char* button)
@@ -117,8 +118,7 @@ TEST_F(RandomPickWindow, EscClosesAndReopeningTakesTheTableAsItNowStands)
     QWidget* target = QApplication::focusWidget();
     if (!target || target->window() != ui::window_widget(kWin)) target = ui::window_widget(kWin);
     QTest::keyClick(target, Qt::Key_Escape);
-    ui::wait_processing_events(20);
-    ASSERT_FALSE(ui::is_window_open(kWin));
+    ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
 
     open_with({{"王五", true}});
     EXPECT_EQ(app::state().pick_names, QStringList({"王五"})) << "no stale or repeated names";
@@ -176,12 +176,15 @@ TEST_F(RandomPickWindow, RollsOnTheClockAndStopHoldsThePick)
     start();
     start();  // a second start only restarts the roll
     EXPECT_EQ(ui::timer_interval(kWin, kTimer), 10);
-    ui::wait_processing_events(150);
+    // Only a tick of the clock puts a name up.
+    ASSERT_TRUE(test_support::wait_until([this] { return !shown().isEmpty(); }));
     stop();
     EXPECT_EQ(ui::timer_interval(kWin, kTimer), 0);
 
     const QString picked = shown();
     EXPECT_TRUE(app::state().pick_names.contains(picked)) << picked.toStdString();
+    // Nothing to wait for: the clock must NOT tick any more. Several periods
+    // of it pass with the events running.
     ui::wait_processing_events(60);
     EXPECT_EQ(shown(), picked);
 }

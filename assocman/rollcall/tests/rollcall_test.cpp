@@ -26,6 +26,7 @@
 #include "platform/speech/speech.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "tests/support/wait_until.h"
 
 // Readable failures for the texts the window shows.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -198,7 +199,7 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
         }
         ui::presenter::clear();
         open();
-        ui::wait_processing_events(20);
+        test_support::process_queued_events();
         EXPECT_EQ(shown_texts(), c.texts);
         const bool started = c.texts.back() != failed;
         EXPECT_EQ(ui::is_window_open(kWin), started);
@@ -210,7 +211,7 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
             EXPECT_EQ(shown_name(), "a");
         }
         ui::destroy_window_or_unit(kWin);
-        ui::wait_processing_events(20);
+        ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     }
 }
 
@@ -239,7 +240,7 @@ TEST_F(RollCall, MarkThatCannotBeSavedStaysPendingAndIsToldOf)
     press("A");
     ui::presenter::clear();
     ui::destroy_window_or_unit(kWin);
-    ui::wait_processing_events(20);
+    ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     EXPECT_EQ(shown_texts(), QStringList{"抱歉，当前成员的签到结果未能保存！"});
     release();
     EXPECT_EQ(list_rows(), (std::vector<std::string>{"a=1", "b=0", "c=0"}));
@@ -251,7 +252,7 @@ TEST_F(RollCall, MarkThatCannotBeSavedStaysPendingAndIsToldOf)
     release();
     ui::presenter::clear();
     ui::destroy_window_or_unit(kWin);
-    ui::wait_processing_events(20);
+    ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     EXPECT_TRUE(shown_texts().isEmpty());
     EXPECT_EQ(list_rows(), (std::vector<std::string>{"a=1", "b=0", "c=0"}));
 }
@@ -334,6 +335,24 @@ const ReportCase kReportCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(RollCall, RollCallReport, ::testing::ValuesIn(kReportCases),
                          [](const auto& info) { return std::string(info.param.title); });
+
+// The reports above are named after today, which hides leading zeros on
+// days that have two digits anyway; these days are fixed.
+TEST(RollCallReportName, IsTheDayWithoutLeadingZeros)
+{
+    const struct {
+        QDate day;
+        const char* name;
+    } cases[] = {
+        {QDate(2026, 1, 5), "2026年1月5日.txt"},
+        {QDate(2026, 10, 9), "2026年10月9日.txt"},
+        {QDate(2026, 12, 31), "2026年12月31日.txt"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(rollcall::report_path("/程序", c.day), "/程序/usertext/" + QString(c.name));
+        EXPECT_EQ(rollcall::report_path("/程序/", c.day), "/程序/usertext/" + QString(c.name));
+    }
+}
 
 TEST_F(RollCall, EveryFurtherMarkRewritesTheDaysReport)
 {
@@ -436,8 +455,7 @@ TEST_F(RollCall, EnterMarksPresentAndReopeningStartsANewRollCall)
     EXPECT_EQ(list_rows(), std::vector<std::string>({"a=1", "b=0"}));
 
     ui::destroy_window_or_unit(kWin);
-    ui::wait_processing_events(20);
-    ASSERT_FALSE(ui::is_window_open(kWin));
+    ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     add_members({"c"});
     open();
     EXPECT_EQ(shown_name(), "a");

@@ -23,6 +23,7 @@
 #include "assocman/workspace/workspace.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ protected:
     void open(const QString& window)
     {
         ASSERT_TRUE(ui::load_window(window, QStringLiteral("workspace")));
-        ui::wait_processing_events(20);
+        test_support::process_queued_events();
         ASSERT_TRUE(ui::is_window_open(window));
     }
 
@@ -96,7 +97,7 @@ protected:
         QWidget* target = QApplication::focusWidget();
         if (!target || target->window() != ui::window_widget(window)) target = ui::window_widget(window);
         QTest::keyClick(target, Qt::Key_Escape);
-        ui::wait_processing_events(20);
+        test_support::process_queued_events();
     }
 
     // The four boxes as one text, "|" between them.
@@ -116,7 +117,7 @@ protected:
     void click_save()
     {
         QTest::mouseClick(ui::control_widget(kEditor, QStringLiteral("按钮修改课堂要点")), Qt::LeftButton);
-        ui::wait_processing_events(20);
+        test_support::process_queued_events();
     }
 };
 
@@ -363,12 +364,12 @@ TEST_F(WhiteboardNotAFile, FifoReadsAsNoBoardInTheWorkspaceAndTheEditor)
 
     ASSERT_TRUE(ui::load_window(QStringLiteral("login")));
     ASSERT_TRUE(ui::load_window(QStringLiteral("workspace")));
-    ui::wait_processing_events(20);
+    test_support::process_queued_events();
     EXPECT_TRUE(ui::is_window_open(QStringLiteral("workspace")));
     EXPECT_TRUE(app::state().whiteboard_lines.isEmpty());
 
     ASSERT_TRUE(ui::load_window(kEditor, QStringLiteral("workspace")));
-    ui::wait_processing_events(20);
+    test_support::process_queued_events();
     EXPECT_TRUE(ui::is_window_open(kEditor));
     for (const QString& box : kBoxes) EXPECT_EQ(ui::text(kEditor, box), QString()) << box.toStdString();
 
@@ -405,7 +406,7 @@ TEST_F(WhiteboardWindows, AboutLinkOpensTheMakersPage)
     ASSERT_NE(link, nullptr);
     QTest::mousePress(link, Qt::LeftButton);
     QTest::mouseRelease(link, Qt::LeftButton);
-    ui::wait_processing_events(20);
+    test_support::process_queued_events();
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
 
     EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(workspace::kMakerPage))});

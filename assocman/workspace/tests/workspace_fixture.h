@@ -12,6 +12,7 @@
 #include "assocman/workspace/workspace.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "tests/support/wait_until.h"
 
 namespace workspace_test {
 
@@ -57,7 +58,7 @@ protected:
     {
         ASSERT_TRUE(ui::load_window(QStringLiteral("login")));
         ASSERT_TRUE(ui::load_window(QStringLiteral("workspace")));
-        ui::wait_processing_events(50);
+        test_support::process_queued_events();
     }
 
     QString label(const char* name) { return ui::text(QStringLiteral("workspace"), QString::fromUtf8(name)); }

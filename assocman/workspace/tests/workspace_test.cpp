@@ -130,8 +130,7 @@ TEST_F(WorkspaceFixture, CreationAppliesStyleAndClosesLogin)
     ASSERT_TRUE(ui::load_window(kWs));
     // The close is asked for during creation and happens afterwards.
     EXPECT_TRUE(ui::is_window_closing(QStringLiteral("login")));
-    ui::wait_processing_events(50);
-    EXPECT_FALSE(ui::is_window_open(QStringLiteral("login")));
+    EXPECT_TRUE(test_support::wait_until([] { return !ui::window_widget(QStringLiteral("login")); }));
     EXPECT_FALSE(ui::is_window_closing(QStringLiteral("login")));
     EXPECT_TRUE(ui::is_window_open(kWs));
     EXPECT_EQ(ui::open_window_count(), 1);
@@ -142,7 +141,7 @@ TEST_F(WorkspaceFixture, EscDoesNotCloseTheWorkspace)
 {
     open_workspace();
     QTest::keyClick(ui::window_widget(kWs), Qt::Key_Escape);
-    ui::wait_processing_events(50);
+    test_support::process_queued_events();
     EXPECT_TRUE(ui::is_window_open(kWs));
 }
 
@@ -157,7 +156,7 @@ TEST_F(WorkspaceFixture, CreditLineOpensMakerPage)
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
     QTest::mousePress(credit, Qt::LeftButton);
     QTest::mouseRelease(credit, Qt::LeftButton);
-    ui::wait_processing_events(20);
+    test_support::process_queued_events();
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(workspace::kMakerPage))});
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
@@ -207,7 +206,7 @@ protected:
         QAction* a = action(caption);
         ASSERT_NE(a, nullptr) << caption;
         a->trigger();
-        ui::wait_processing_events(20);
+        test_support::process_queued_events();
     }
 
     void press_ctrl(Qt::Key key)
@@ -217,9 +216,9 @@ protected:
         w->activateWindow();
         // isActiveWindow() already holds while an owned window is active;
         // the shortcut only reaches the workspace once it is the active one.
-        ASSERT_TRUE(QTest::qWaitFor([w] { return QApplication::activeWindow() == w; }));
+        ASSERT_TRUE(test_support::wait_until([w] { return QApplication::activeWindow() == w; }));
         QTest::keyClick(w, key, Qt::ControlModifier);
-        ui::wait_processing_events(20);
+        test_support::process_queued_events();
     }
 
     // A minimised window is how "brought forward" shows headless.
@@ -228,7 +227,7 @@ protected:
         QWidget* w = ui::window_widget(u(window));
         ASSERT_NE(w, nullptr);
         w->showMinimized();
-        ASSERT_TRUE(QTest::qWaitFor([window] { return ui::is_minimised(u(window)); }));
+        ASSERT_TRUE(test_support::wait_until([window] { return ui::is_minimised(u(window)); }));
     }
 
     std::map<std::string, int> created_;
@@ -299,7 +298,7 @@ TEST_F(WorkspaceMenu, ClosingWorkspaceClosesFeatureWindows)
     choose("随机选人");
     ASSERT_EQ(ui::open_window_count(), 3);
     ui::destroy_window_or_unit(kWs);
-    ui::wait_processing_events(50);
+    EXPECT_TRUE(test_support::wait_until([] { return ui::open_window_count() == 0; }));
     EXPECT_FALSE(ui::is_window_open(QStringLiteral("member_add")));
     EXPECT_FALSE(ui::is_window_open(QStringLiteral("random_pick")));
     EXPECT_EQ(ui::open_window_count(), 0);
@@ -312,8 +311,8 @@ TEST_F(WorkspaceFixture, MinimiseWithoutTrayKeepsAnOrdinaryMinimisedWindow)
     if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "a tray host is present";
     open_workspace();
     ui::window_widget(kWs)->showMinimized();
-    ui::wait_processing_events(50);
-    EXPECT_TRUE(ui::is_minimised(kWs));
+    EXPECT_TRUE(test_support::wait_until([] { return ui::is_minimised(kWs); }));
+    test_support::process_queued_events();  // whatever the minimising set going
     EXPECT_TRUE(ui::is_window_visible(kWs));
     EXPECT_FALSE(ui::is_tray_icon_shown(kWs, QStringLiteral("托盘图标1")));
 }

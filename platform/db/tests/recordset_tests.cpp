@@ -512,9 +512,21 @@ TEST_F(RecordSetTest, DeleteAllEmptiesTheTableAndRereadsIt)
     db_test::exec(connection, "insert into qiandao (name) values ('c')");
     ASSERT_TRUE(db::recordset_delete(set, db::kDeleteAll));
 
+    const std::vector<std::string> kept = {"d", "e"};
+    for (const std::string& name : kept)
+        db_test::exec(connection, "insert into qiandao (name) values (?)", {name});
     ASSERT_TRUE(db::recordset_open(set, "select * from qiandao", db::kSql));
     EXPECT_FALSE(db::recordset_delete(set, db::kDeleteAll)) << "only a set opened on a table name";
-    EXPECT_FALSE(db::recordset_delete(set, 2));
+    EXPECT_EQ(stored("qiandao", "name"), kept);
+
+    // A mode it does not know deletes nothing, on a set that could delete.
+    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::kTable));
+    for (const int unknown : {0, 2, 4, -1}) {
+        SCOPED_TRACE(unknown);
+        EXPECT_FALSE(db::recordset_delete(set, unknown));
+        EXPECT_EQ(db::record_count(set), 2);
+        EXPECT_EQ(stored("qiandao", "name"), kept);
+    }
 }
 
 // ---- finding ----------------------------------------------------------------------------

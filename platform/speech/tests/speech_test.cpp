@@ -7,7 +7,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,15 +23,9 @@
 namespace speech {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using testing_support::read_wav;
 using testing_support::TempFolder;
 using testing_support::Wav;
-
-double elapsed_ms(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
 
 // The WAV files in a folder by object serial, each object's in sequence order.
 // Anything else in the folder (a temporary file left behind) fails the test.
@@ -160,12 +153,12 @@ TEST_F(SpeechToWav, AnEmptyTextMakesNoSound)
 
 TEST_F(SpeechToWav, DestroyingWithAQueuePendingNeitherHangsNorLeavesHalfFiles)
 {
-    const auto start = Clock::now();
+    // A destructor that hung would hold the test here until its time limit
+    // fails it; one that worked through the queue first fails the count below.
     {
         ETextToSpeech voice;
         for (int i = 0; i < 200; ++i) voice.speak("欧阳小明同学你好欢迎光临");
     }
-    EXPECT_LT(elapsed_ms(start), 4500.0);
 
     // Whatever was spoken before the end is whole and in order; the rest was dropped.
     const auto files = collect_files(folder_.path());
@@ -214,25 +207,23 @@ protected:
         setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
     }
 
-    // Speaking returns at once, the queue drains, destroying an object right
-    // after queueing returns within the bound, and nothing reaches stderr.
+    // The queue drains, an object destroyed right after queueing goes (one
+    // that hung would hold the test until its time limit fails it), and
+    // nothing reaches stderr. That speaking never waits for the device shows
+    // in the deaf-server test below; timings belong to benchmarks.
     void expect_quick_and_quiet()
     {
         ::testing::internal::CaptureStderr();
         {
             ETextToSpeech voice;
             EXPECT_TRUE(voice.has_voice());
-            const auto start = Clock::now();
             voice.speak("张三");
             voice.speak("李四");
-            EXPECT_LT(elapsed_ms(start), 50.0);
             EXPECT_TRUE(voice.wait_until_idle(5000));
             voice.speak("王五");
-            const auto destroy = Clock::now();
             auto other = std::make_unique<ETextToSpeech>();
             other->speak("赵六");
             other.reset();
-            EXPECT_LT(elapsed_ms(destroy), 4500.0);
         }
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
         // Only the configuration file: nothing was written instead of playing.

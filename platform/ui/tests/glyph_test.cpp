@@ -17,6 +17,7 @@
 #include "platform/ui/description.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "tests/support/require_x11.h"
 
 namespace ui::testing {
 namespace {
@@ -56,7 +57,7 @@ void expect_glyphs(const QString& where, const QString& text, const QFont& font)
 
 TEST(UiGlyphs, EveryDescribedTextHasItsGlyphs)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "needs a display; run under xvfb-run";
+    ASSOCMAN_REQUIRE_X11_OR_SKIP(test_support::display_set(), "needs a display; run under Xvfb");
     static int argc = 1;
     static char name[] = "ui_glyph_tests";
     static char* argv[] = {name, nullptr};

@@ -1,10 +1,12 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
 
 #include "platform/ui/tests/test_support.h"
+#include "tests/support/wait_until.h"
 
 namespace ui::testing {
 namespace {
@@ -73,8 +75,15 @@ TEST_F(UiMessages, TimersAndPostedClosesGoOnWhileARealBoxIsOpen)
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(5);
+    // The box closes once the timer has ticked while it is open; should the
+    // ticks never come, the deadline closes it and the check below fails.
+    const QDeadlineTimer deadline(test_support::kWaitTimeout);
     when_box_opens([&](QMessageBox* box) {
-        QTimer::singleShot(60, box, [box] { box->button(QMessageBox::Ok)->click(); });
+        auto* poll = new QTimer(box);
+        QObject::connect(poll, &QTimer::timeout, box, [&, box] {
+            if (ticks > 3 || deadline.hasExpired()) box->button(QMessageBox::Ok)->click();
+        });
+        poll->start(5);
     });
     message_box(QStringLiteral("等待"), MB_OK, QStringLiteral("标题"));
     EXPECT_GT(ticks, 3);

@@ -52,15 +52,15 @@ TEST_F(UiProgram, ExitProgramRunsTheCleanUpOnceAndPassesTheCode)
 
 TEST_F(UiProgram, WaitingKeepsEventsFlowing)
 {
-    QElapsedTimer clock;
-    clock.start();
+    // No time to wait: both return (one that waited for ever would stop the
+    // test here until its time limit fails it).
     wait_processing_events(0);
     wait_processing_events(-5);
-    EXPECT_LT(clock.elapsed(), 20);
 
+    QElapsedTimer clock;
     bool ran = false;
     QTimer::singleShot(5, [&] { ran = true; });
-    clock.restart();
+    clock.start();
     wait_processing_events(50);
     EXPECT_TRUE(ran);
     EXPECT_GE(clock.elapsed(), 45);

@@ -190,7 +190,8 @@ TEST_F(UiWindows, AccessorsOnAGoneWindowDoNothing)
 TEST_F(UiWindows, AHandlerOutlivingItsWindowFinishesSafely)
 {
     // A click handler closes its own window and waits; the window is
-    // destroyed during the wait, and the handler then writes to it.
+    // destroyed during the wait, and the handler then writes to it. The wait
+    // is the handler's own, the behaviour under test.
     bool finished = false;
     register_handler(QStringLiteral("d.click"), [&] {
         destroy_window_or_unit(QStringLiteral("d"));

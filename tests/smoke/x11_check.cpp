@@ -1,0 +1,59 @@
+// Tells whether the X server on $DISPLAY answers and, with --tray, whether a
+// tray host owns the system-tray selection of its default screen, the way
+// applications find the notification area. scripts/test.sh runs it before
+// the tests, so a server or tray host that did not start fails the run
+// instead of leaving the X11 tests nothing to run on.
+// Exit code 0 when all is there, 1 otherwise (with the reason on stderr).
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+struct ConnectionDeleter {
+    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+};
+
+int missing(const std::string& what)
+{
+    std::fprintf(stderr, "%s\n", what.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const bool tray = argc > 1 && std::strcmp(argv[1], "--tray") == 0;
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return missing("DISPLAY is not set");
+
+    int screen = 0;
+    std::unique_ptr<xcb_connection_t, ConnectionDeleter> connection(xcb_connect(nullptr, &screen));
+    if (xcb_connection_has_error(connection.get())) {
+        return missing(std::string("no X server answers on ") + display);
+    }
+    if (!tray) return 0;
+
+    // The tray host of screen N owns the selection _NET_SYSTEM_TRAY_SN.
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+    Reply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
+        connection.get(), xcb_intern_atom(connection.get(), 0, std::uint16_t(name.size()), name.c_str()),
+        nullptr));
+    if (!atom) return missing("the X server did not answer");
+    Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        connection.get(), xcb_get_selection_owner(connection.get(), atom->atom), nullptr));
+    if (!owner) return missing("the X server did not answer");
+    if (owner->owner == XCB_NONE) return missing("no tray host owns " + name + " on " + display);
+    return 0;
+}
