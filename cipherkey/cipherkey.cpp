@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "assocman/shared/cipher.h"
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/wipe.h"
+#include "core/cipher.h"
+#include "core/gbk.h"
+#include "core/wipe.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "assocman/shared/configuration.h"
-#include "assocman/shared/digest.h"
 #include "assocman/state/state.h"
+#include "core/configuration.h"
+#include "core/digest.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"

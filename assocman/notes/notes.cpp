@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "assocman/shared/datetime_text.h"
 #include "assocman/state/state.h"
+#include "core/datetime_text.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"

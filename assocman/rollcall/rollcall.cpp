@@ -5,10 +5,10 @@
 #include <QFile>
 #include <string>
 
-#include "assocman/shared/datetime_text.h"
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/save_file.h"
 #include "assocman/state/state.h"
+#include "core/datetime_text.h"
+#include "core/gbk.h"
+#include "core/save_file.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
 #include "platform/ui/message.h"

@@ -7,11 +7,11 @@
 #include <array>
 #include <string>
 
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/save_file.h"
 #include "assocman/state/state.h"
 #include "assocman/workspace/whiteboard.h"
 #include "assocman/workspace/workspace.h"
+#include "core/gbk.h"
+#include "core/save_file.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <string>
 
-#include "assocman/shared/gbk.h"
 #include "assocman/workspace/whiteboard_split.h"
+#include "core/gbk.h"
 
 namespace workspace {
 namespace {

@@ -8,9 +8,9 @@
 #include <ostream>
 #include <string>
 
-#include "assocman/shared/configuration.h"
-#include "assocman/shared/gbk.h"
 #include "cipherkey/tests/window_fixture.h"
+#include "core/configuration.h"
+#include "core/gbk.h"
 #include "platform/db/db.h"
 #include "platform/ui/runtime.h"
 

@@ -13,10 +13,10 @@
 #include <optional>
 #include <utility>
 
-#include "assocman/shared/cipher.h"
-#include "assocman/shared/digest.h"
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/wipe.h"
+#include "core/cipher.h"
+#include "core/digest.h"
+#include "core/gbk.h"
+#include "core/wipe.h"
 #include "platform/db/db.h"
 
 namespace setup {

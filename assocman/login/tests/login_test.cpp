@@ -12,11 +12,11 @@
 #include <fstream>
 #include <optional>
 
-#include "assocman/shared/cipher.h"
-#include "assocman/shared/digest.h"
-#include "assocman/shared/gbk.h"
 #include "assocman/state/state.h"
 #include "assocman/testing/window_test.h"
+#include "core/cipher.h"
+#include "core/digest.h"
+#include "core/gbk.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"

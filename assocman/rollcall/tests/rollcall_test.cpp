@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "assocman/shared/gbk.h"
 #include "assocman/state/state.h"
 #include "assocman/testing/window_test.h"
+#include "core/gbk.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
 #include "platform/ui/message.h"

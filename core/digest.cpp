@@ -1,9 +1,9 @@
-#include "assocman/shared/digest.h"
+#include "core/digest.h"
 
 #include <nettle/md5.h>
 
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/wipe.h"
+#include "core/gbk.h"
+#include "core/wipe.h"
 
 namespace assoc {
 

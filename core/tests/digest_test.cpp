@@ -1,4 +1,4 @@
-#include "assocman/shared/digest.h"
+#include "core/digest.h"
 
 #include <gtest/gtest.h>
 

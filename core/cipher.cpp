@@ -1,4 +1,4 @@
-#include "assocman/shared/cipher.h"
+#include "core/cipher.h"
 
 #include <nettle/des.h>
 #include <nettle/sha1.h>
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <optional>
 
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/wipe.h"
+#include "core/gbk.h"
+#include "core/wipe.h"
 
 namespace assoc {
 namespace {

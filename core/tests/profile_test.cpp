@@ -1,4 +1,4 @@
-#include "assocman/shared/profile.h"
+#include "core/profile.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/tests/temp_dir.h"
+#include "core/gbk.h"
+#include "core/tests/temp_dir.h"
 
 namespace assoc {
 namespace {

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "assocman/shared/configuration.h"
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/profile.h"
+#include "core/configuration.h"
+#include "core/gbk.h"
+#include "core/profile.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/profile.h"
+#include "core/gbk.h"
+#include "core/profile.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "assocman/shared/gbk.h"
+#include "core/gbk.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "assocman/shared/wipe.h"
+#include "core/wipe.h"
 
 namespace assoc {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "assocman/shared/cipher.h"
+#include "core/cipher.h"
 
 namespace {
 

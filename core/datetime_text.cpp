@@ -1,4 +1,4 @@
-#include "assocman/shared/datetime_text.h"
+#include "core/datetime_text.h"
 
 namespace assoc {
 

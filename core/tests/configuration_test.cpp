@@ -1,4 +1,4 @@
-#include "assocman/shared/configuration.h"
+#include "core/configuration.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "assocman/shared/cipher.h"
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/tests/temp_dir.h"
+#include "core/cipher.h"
+#include "core/gbk.h"
+#include "core/tests/temp_dir.h"
 
 namespace assoc {
 namespace {

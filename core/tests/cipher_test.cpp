@@ -1,4 +1,4 @@
-#include "assocman/shared/cipher.h"
+#include "core/cipher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "assocman/shared/wipe.h"
+#include "core/wipe.h"
 
 namespace assoc {
 

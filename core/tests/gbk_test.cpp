@@ -1,4 +1,4 @@
-#include "assocman/shared/gbk.h"
+#include "core/gbk.h"
 
 #include <gtest/gtest.h>
 

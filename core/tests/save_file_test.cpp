@@ -1,4 +1,4 @@
-#include "assocman/shared/save_file.h"
+#include "core/save_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -12,7 +12,7 @@
 #include <set>
 #include <string>
 
-#include "assocman/shared/tests/temp_dir.h"
+#include "core/tests/temp_dir.h"
 
 namespace assoc {
 namespace {

@@ -1,13 +1,13 @@
-#include "assocman/shared/configuration.h"
+#include "core/configuration.h"
 
 #include <filesystem>
 #include <string_view>
 #include <vector>
 
-#include "assocman/shared/cipher.h"
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/profile.h"
-#include "assocman/shared/wipe.h"
+#include "core/cipher.h"
+#include "core/gbk.h"
+#include "core/profile.h"
+#include "core/wipe.h"
 
 namespace assoc {
 namespace {

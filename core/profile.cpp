@@ -1,10 +1,10 @@
-#include "assocman/shared/profile.h"
+#include "core/profile.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "assocman/shared/gbk.h"
+#include "core/gbk.h"
 
 namespace assoc {
 namespace {

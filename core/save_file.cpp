@@ -1,4 +1,4 @@
-#include "assocman/shared/save_file.h"
+#include "core/save_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>
