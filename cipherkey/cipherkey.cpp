@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "core/cipher.h"
-#include "core/gbk.h"
 #include "core/wipe.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -45,7 +45,7 @@ void on_generate()
     // The main program reads the deciphered bytes back as GBK text, so the
     // bytes enciphered here must be the GBK ones, not the UTF-8 ones.
     QByteArray utf8 = typed.toUtf8();
-    std::string bytes = assoc::to_gbk(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    std::string bytes = text::to_gbk(std::string_view(utf8.constData(), std::size_t(utf8.size())));
     const std::string ciphertext = assoc::encodebin(bytes, assoc::kKeyText, assoc::kDesAlgorithm);
     assoc::secure_wipe(bytes);
     utf8.fill('\0');

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <optional>
 
-#include "core/gbk.h"
 #include "core/wipe.h"
+#include "platform/text/gbk.h"
 
 namespace assoc {
 namespace {
@@ -21,7 +21,7 @@ class DesCfb8 {
 public:
     explicit DesCfb8(std::string_view key_text)
     {
-        const std::string key_bytes = to_gbk(key_text);
+        const std::string key_bytes = text::to_gbk(key_text);
         sha1_ctx sha;
         sha1_init(&sha);
         sha1_update(&sha, key_bytes.size(), reinterpret_cast<const uint8_t*>(key_bytes.data()));

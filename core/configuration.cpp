@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/cipher.h"
-#include "core/gbk.h"
 #include "core/profile.h"
 #include "core/wipe.h"
+#include "platform/text/gbk.h"
 
 namespace assoc {
 namespace {
@@ -36,10 +36,10 @@ std::vector<std::string> visible_section_names(const Profile& profile)
     std::size_t room = kSectionListBuffer - 1;
     for (const std::string& name : profile.section_names()) {
         if (name.empty()) continue;  // "[]" is not listed
-        const std::size_t length = gbk_length(name);
+        const std::size_t length = text::gbk_length(name);
         if (length + 1 >= room) {
             if (room > 1) {
-                std::string cut = gbk_prefix(name, room - 1);
+                std::string cut = text::gbk_prefix(name, room - 1);
                 if (!cut.empty()) names.push_back(std::move(cut));
             }
             break;
@@ -71,8 +71,8 @@ void load_configuration(const std::string& program_dir, ConfigurationHost& host,
     }
 
     std::string bytes = decodebin(ciphertext, kKeyText, kDesAlgorithm);
-    std::string text = bytes_to_text(bytes);
-    database_password = from_gbk(text);
+    std::string text = text::bytes_to_text(bytes);
+    database_password = text::from_gbk(text);
     secure_wipe(text);
     secure_wipe(bytes);
     secure_wipe(ciphertext);

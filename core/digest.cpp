@@ -2,14 +2,14 @@
 
 #include <nettle/md5.h>
 
-#include "core/gbk.h"
 #include "core/wipe.h"
+#include "platform/text/gbk.h"
 
 namespace assoc {
 
 std::string password_digest(std::string_view utf8_text)
 {
-    std::string bytes = to_gbk(utf8_text);
+    std::string bytes = text::to_gbk(utf8_text);
     md5_ctx ctx;
     md5_init(&ctx);
     md5_update(&ctx, bytes.size(), reinterpret_cast<const uint8_t*>(bytes.data()));

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/gbk.h"
+#include "platform/text/gbk.h"
 
 namespace assoc {
 namespace {
@@ -22,7 +22,7 @@ std::string_view trim(std::string_view text)
 
 // Names and values are C strings to the profile functions: a zero byte in the
 // file ends them.
-std::string until_zero(std::string_view text) { return bytes_to_text(text); }
+std::string until_zero(std::string_view text) { return text::bytes_to_text(text); }
 
 std::string unquote(std::string_view value)
 {
@@ -44,15 +44,15 @@ bool ascii_iequal(std::string_view a, std::string_view b)
     return true;
 }
 
-std::string cap_value(std::string_view utf8) { return gbk_prefix(utf8, Profile::kValueLimit); }
+std::string cap_value(std::string_view utf8) { return text::gbk_prefix(utf8, Profile::kValueLimit); }
 
 }  // namespace
 
 Profile Profile::parse(std::string_view file_bytes)
 {
     const std::string text = file_bytes.starts_with(kUtf8Bom)
-                                 ? detail::sanitize_utf8(file_bytes.substr(kUtf8Bom.size()))
-                                 : from_gbk(file_bytes);
+                                 ? text::detail::sanitize_utf8(file_bytes.substr(kUtf8Bom.size()))
+                                 : text::from_gbk(file_bytes);
     Profile profile;
     std::string_view rest = text;
     while (!rest.empty()) {

@@ -7,10 +7,10 @@
 
 #include "assocman/state/state.h"
 #include "core/datetime_text.h"
-#include "core/gbk.h"
 #include "core/save_file.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -182,7 +182,7 @@ void write_report()
         QString::fromStdString(assoc::date_time_text(today.year(), today.month(), today.day(), 0, 0, 0)) +
         ".txt";
 
-    if (write_whole_file(path, assoc::to_gbk(text))) {
+    if (write_whole_file(path, text::to_gbk(text))) {
         ui::show_tip("签到情况统计报告已生成！\r\n文件位于：" + path, false);
     } else {
         ui::show_tip("签到情况统计报告生成失败！\r\n无法写入：" + path, true);

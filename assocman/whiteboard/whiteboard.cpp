@@ -10,8 +10,8 @@
 #include "assocman/state/state.h"
 #include "assocman/workspace/whiteboard.h"
 #include "assocman/workspace/workspace.h"
-#include "core/gbk.h"
 #include "core/save_file.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -40,7 +40,7 @@ QString whiteboard_path()
 // workspace half a whiteboard or an empty one.
 bool write_whiteboard(const QString& text)
 {
-    const std::string bytes = assoc::to_gbk(text.toStdString());
+    const std::string bytes = text::to_gbk(text.toStdString());
     return assoc::save_whole_file(QFile::encodeName(whiteboard_path()).toStdString(), bytes).ok;
 }
 

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "assocman/workspace/whiteboard_split.h"
-#include "core/gbk.h"
+#include "platform/text/gbk.h"
 
 namespace workspace {
 namespace {
 
-QString to_qstring(std::string_view gbk) { return QString::fromStdString(assoc::from_gbk(gbk)); }
+QString to_qstring(std::string_view gbk) { return QString::fromStdString(text::from_gbk(gbk)); }
 
 class Fd {
 public:

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/gbk.h"
 #include "core/profile.h"
+#include "platform/text/gbk.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     for (const std::string& name : profile.section_names()) {
         for (std::string_view key : {"协会名称", "数据库密文", "k", ""}) {
             const std::string value = profile.value(name, key, "default");
-            require(assoc::gbk_length(value) <= assoc::Profile::kValueLimit);
+            require(text::gbk_length(value) <= assoc::Profile::kValueLimit);
             require(value.find('\0') == std::string::npos);
         }
     }

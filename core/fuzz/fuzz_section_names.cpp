@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/configuration.h"
-#include "core/gbk.h"
 #include "core/profile.h"
+#include "platform/text/gbk.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         require(all[i].starts_with(name));
         require(name.size() == all[i].size() || !is_continuation(all[i][name.size()]));
         require(i + 1 == shown.size() || name == all[i]);
-        used += assoc::gbk_length(name) + 1;
+        used += text::gbk_length(name) + 1;
         require(used <= kSectionListBuffer);
         if (name == all[i]) whole = i + 1;
     }
@@ -65,13 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (whole < all.size()) {
         require(shown.size() <= whole + 1);
         std::size_t before = 1;
-        for (std::size_t i = 0; i < whole; ++i) before += assoc::gbk_length(all[i]) + 1;
+        for (std::size_t i = 0; i < whole; ++i) before += text::gbk_length(all[i]) + 1;
         const std::string& name = all[whole];
-        require(before + assoc::gbk_length(name) + 1 >= kSectionListBuffer);
+        require(before + text::gbk_length(name) + 1 >= kSectionListBuffer);
         const std::string cut = shown.size() > whole ? shown[whole] : std::string();
         const std::string next =
             name.substr(cut.size(), utf8_length(static_cast<unsigned char>(name[cut.size()])));
-        require(before + assoc::gbk_length(cut + next) + 1 > kSectionListBuffer);
+        require(before + text::gbk_length(cut + next) + 1 > kSectionListBuffer);
     }
     return 0;
 }

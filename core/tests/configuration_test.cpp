@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/cipher.h"
-#include "core/gbk.h"
 #include "core/tests/temp_dir.h"
+#include "platform/text/gbk.h"
 
 namespace assoc {
 namespace {
@@ -29,7 +29,7 @@ class LoadConfiguration : public ::testing::Test {
 protected:
     void write_config(const std::string& utf8_content)
     {
-        dir.write("usertext/userconfig.ini", to_gbk(utf8_content));
+        dir.write("usertext/userconfig.ini", text::to_gbk(utf8_content));
     }
 
     void load() { load_configuration(dir.path(), host, name, password); }
@@ -71,7 +71,7 @@ TEST_F(LoadConfiguration, DanglingLinkOfThatNameCountsAsPresent)
 
 TEST_F(LoadConfiguration, ReadsTheFileCases)
 {
-    const std::string chinese_cipher = encodebin(to_gbk("数据库密码"), kKeyText, kDesAlgorithm);
+    const std::string chinese_cipher = encodebin(text::to_gbk("数据库密码"), kKeyText, kDesAlgorithm);
     const struct {
         const char* what;
         std::string file;

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/gbk.h"
 #include "core/tests/temp_dir.h"
+#include "platform/text/gbk.h"
 
 namespace assoc {
 namespace {
@@ -60,13 +60,13 @@ TEST(Profile, LooksUpValuesAsTheProfileFunctionsDo)
     };
     for (const Lookup& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(Profile::parse(to_gbk(c.file)).value(c.section, c.key, "DEF"), c.expected);
+        EXPECT_EQ(Profile::parse(text::to_gbk(c.file)).value(c.section, c.key, "DEF"), c.expected);
     }
 }
 
 TEST(Profile, ListsSectionNamesInFileOrder)
 {
-    const Profile profile = Profile::parse(to_gbk("[b]\n[配置信息 ]\nk=1\n[a]\n[b]\n; [c]\n[]\n"));
+    const Profile profile = Profile::parse(text::to_gbk("[b]\n[配置信息 ]\nk=1\n[a]\n[b]\n; [c]\n[]\n"));
     EXPECT_EQ(profile.section_names(), (std::vector<std::string>{"b", "配置信息 ", "a", "b", ""}));
     EXPECT_TRUE(Profile::parse("").section_names().empty());
     EXPECT_TRUE(Profile::parse("k=1\n\n").section_names().empty());
@@ -128,11 +128,11 @@ TEST(Profile, ValuesAreCutAtTheBufferSizeOnACharacterBoundary)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const Profile profile = Profile::parse(to_gbk("[s]\nk=" + c.value + "\n"));
+        const Profile profile = Profile::parse(text::to_gbk("[s]\nk=" + c.value + "\n"));
         const std::string value = profile.value("s", "k", "DEF");
         EXPECT_EQ(value.size(), c.expected.size());
         EXPECT_EQ(value, c.expected);
-        EXPECT_LE(gbk_length(value), limit);
+        EXPECT_LE(text::gbk_length(value), limit);
     }
     // A default is seen through the same buffer.
     EXPECT_EQ(Profile::parse("").value("s", "k", std::string(limit + 5, 'd')), std::string(limit, 'd'));
@@ -141,7 +141,7 @@ TEST(Profile, ValuesAreCutAtTheBufferSizeOnACharacterBoundary)
 TEST(Profile, ReadsFilesAndTreatsTheUnreadableAsEmpty)
 {
     testing_support::TempDir dir;
-    const std::string path = dir.write("a.ini", to_gbk("[配置信息]\n协会名称=学生会\n"));
+    const std::string path = dir.write("a.ini", text::to_gbk("[配置信息]\n协会名称=学生会\n"));
     EXPECT_EQ(Profile::read_file(path).value("配置信息", "协会名称", "DEF"), "学生会");
 
     EXPECT_TRUE(Profile::read_file(dir.path() + "/missing.ini").section_names().empty());

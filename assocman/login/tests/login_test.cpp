@@ -16,8 +16,8 @@
 #include "assocman/testing/window_test.h"
 #include "core/cipher.h"
 #include "core/digest.h"
-#include "core/gbk.h"
 #include "platform/db/db.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -54,13 +54,13 @@ protected:
     void write_config(const std::string& body_utf8)
     {
         std::ofstream out(usertext("userconfig.ini").toStdString(), std::ios::binary);
-        out << assoc::to_gbk(body_utf8);
+        out << text::to_gbk(body_utf8);
     }
 
     void write_config_for(const std::string& association, const std::string& password)
     {
         write_config("[配置信息]\r\n协会名称=" + association +
-                     "\r\n数据库密文=" + assoc::encodebin(assoc::to_gbk(password), "wkz", 4) + "\r\n");
+                     "\r\n数据库密文=" + assoc::encodebin(text::to_gbk(password), "wkz", 4) + "\r\n");
     }
 
     void make_database(const std::string& password, const std::vector<Admin>& admins)

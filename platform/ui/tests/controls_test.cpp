@@ -85,6 +85,15 @@ TEST_F(UiControls, MaximumLengthCountsGbkBytesOfWhatTheUserTypes)
     }
 }
 
+TEST_F(UiControls, MaximumLengthCountsACharacterWithoutAGbkCodeAsTheFourBytesOnDisk)
+{
+    // The file gets the four-byte replacement code for a private-use
+    // character that the GB18030 table has no code for, so the box must not
+    // take it as two.
+    type("限长", QString::fromUtf8("一二\uE78D\uE78D"));
+    EXPECT_EQ(text(W, QStringLiteral("限长")), QString::fromUtf8("一二\uE78D"));
+}
+
 TEST_F(UiControls, APasteIsCutToWhatFits)
 {
     QApplication::clipboard()->setText(QStringLiteral("一二三四五六七"));

@@ -9,7 +9,7 @@
 // write GB18030, the superset of GBK: a character that GBK has gets its GBK
 // bytes, and any other character still gets a four-byte code instead of being
 // lost or turned into "?".
-namespace assoc {
+namespace text {
 
 // UTF-8 to GB18030 bytes. An invalid UTF-8 byte becomes the code of U+FFFD
 // (84 31 A4 37) and the conversion goes on with the next byte. So does each of
@@ -42,4 +42,4 @@ namespace detail {
 std::string sanitize_utf8(std::string_view utf8);
 }  // namespace detail
 
-}  // namespace assoc
+}  // namespace text

@@ -1,4 +1,4 @@
-#include "core/gbk.h"
+#include "platform/text/gbk.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace assoc {
+namespace text {
 namespace {
 
 using namespace std::string_view_literals;
@@ -142,4 +142,4 @@ TEST(Gbk, LengthCountsChineseAsTwo)
 }
 
 }  // namespace
-}  // namespace assoc
+}  // namespace text

@@ -1,17 +1,27 @@
-#include "core/gbk.h"
+#include "platform/text/gbk.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "core/wipe.h"
-
-namespace assoc {
+namespace text {
 namespace {
 
 constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 constexpr std::string_view kGbReplacement = "\x84\x31\xA4\x37";
+
+// The texts converted here may be passwords, so no copy of them is left in
+// freed memory. The core has the same routine, but the core is built on this
+// library and not the other way round; the writes go through a volatile
+// pointer so the compiler cannot drop them as dead stores.
+void secure_wipe(std::string& bytes)
+{
+    bytes.resize(bytes.capacity());
+    volatile char* data = bytes.data();
+    for (std::size_t i = 0; i < bytes.size(); ++i) data[i] = 0;
+    bytes.clear();
+}
 
 class IconvHandle {
 public:
@@ -196,4 +206,4 @@ std::string sanitize_utf8(std::string_view utf8)
 }
 }  // namespace detail
 
-}  // namespace assoc
+}  // namespace text
