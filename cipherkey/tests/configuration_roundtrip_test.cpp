@@ -69,7 +69,7 @@ TEST_P(CipherkeyConfigurationRoundTrip, ToolCiphertextInUserconfigOpensTheDataba
 
     const std::string database = (usertext + QStringLiteral("/causercount.mdb")).toStdString();
     std::string error;
-    ASSERT_TRUE(db::create_database(database, typed, &error)) << error;
+    ASSERT_TRUE(db::create_keyed_database(database, typed, "create table t (x TEXT)", &error)) << error;
     db::Connection connection;
     EXPECT_TRUE(db::db_connect_access(connection, database, database_password));
     // A key that merely looks right must not open it.

@@ -13,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+#include "assocman/database/database.h"
 #include "core/cipher.h"
 #include "core/digest.h"
 #include "core/wipe.h"
@@ -132,8 +133,8 @@ bool build(const std::string& folder, std::string& password, std::string& error)
         return false;
     }
     const std::string database = folder + "/causercount.mdb";
-    bool ok =
-        db::create_database(database, password, &error) && add_first_administrator(database, password, error);
+    bool ok = database::create_database(database, password, &error) &&
+              add_first_administrator(database, password, error);
     if (ok) {
         std::string ini = configuration_bytes(password);
         ok = write_private_file(folder + "/userconfig.ini", ini, error);

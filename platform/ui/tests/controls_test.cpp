@@ -243,7 +243,7 @@ TEST_F(UiControls, AListOverARecordSetNeverReadsItOnceItIsClosedOrFreed)
     ASSERT_TRUE(load_window(V));
     QTemporaryDir dir;
     const std::string file = (dir.path() + QStringLiteral("/list.db")).toStdString();
-    ASSERT_TRUE(db::create_database(file, "k", nullptr));
+    ASSERT_TRUE(db::create_keyed_database(file, "k", "create table t (x TEXT)", nullptr));
     db::Connection* connection = ui::connection(V, QStringLiteral("连接"));
     db::RecordSet* set = ui::recordset(V, QStringLiteral("记录"));
     ASSERT_TRUE(db::db_connect_access(*connection, file, "k"));
