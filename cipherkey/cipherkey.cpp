@@ -1,14 +1,13 @@
 #include "cipherkey/cipherkey.h"
 
 #include <QByteArray>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <string>
 #include <string_view>
 
 #include "core/cipher.h"
 #include "core/wipe.h"
 #include "platform/text/gbk.h"
+#include "platform/ui/desktop.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -54,21 +53,13 @@ void on_generate()
     ui::set_text(kWindow, kCiphertext, QString::fromLatin1(ciphertext.data(), qsizetype(ciphertext.size())));
 }
 
-bool put_on_clipboard(const QString& text)
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) return false;
-    clipboard->setText(text, QClipboard::Clipboard);
-    return true;
-}
-
 void on_copy()
 {
     // The box may have been edited by hand; what it shows is what is copied.
     const QString ciphertext = ui::text(kWindow, kCiphertext);
     if (ciphertext.isEmpty()) return;
 
-    if (put_on_clipboard(ciphertext)) ui::set_visible(kWindow, kCopiedHint, true);
+    if (ui::set_clipboard_text(ciphertext)) ui::set_visible(kWindow, kCopiedHint, true);
 
     ui::wait_processing_events(kHintMilliseconds);
 

@@ -1,9 +1,7 @@
 #include "assocman/whiteboard/whiteboard.h"
 
-#include <QDesktopServices>
 #include <QFile>
 #include <QStringList>
-#include <QUrl>
 #include <array>
 #include <string>
 
@@ -12,6 +10,7 @@
 #include "assocman/workspace/workspace.h"
 #include "core/save_file.h"
 #include "platform/text/gbk.h"
+#include "platform/ui/desktop.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -87,7 +86,7 @@ void editor_save()
 void about_link_pressed()
 {
     // Whether a browser comes up is the desktop's business; nothing to report.
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(workspace::kMakerPage)));
+    ui::open_url(QString::fromLatin1(workspace::kMakerPage));
 }
 
 QString help_text()

@@ -1,12 +1,10 @@
 #include "assocman/workspace/workspace.h"
 
-#include <QDesktopServices>
-#include <QSystemTrayIcon>
-#include <QUrl>
 #include <array>
 
 #include "assocman/state/state.h"
 #include "assocman/workspace/whiteboard.h"
+#include "platform/ui/desktop.h"
 #include "platform/ui/runtime.h"
 
 namespace workspace {
@@ -79,7 +77,7 @@ void on_moved()
     // Without a notification area the icon could never be double-clicked,
     // and a hidden window would be lost for good; it stays an ordinary
     // minimised window there.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!ui::tray_available()) return;
     ui::show_tray_icon(kWindow, kTray);
     ui::hide_window(kWindow);
 }
@@ -95,7 +93,7 @@ void on_tray_double_click()
 void on_credit_pressed()
 {
     // Whether a browser comes up is the desktop's business; nothing to report.
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerPage)));
+    ui::open_url(QString::fromLatin1(kMakerPage));
 }
 
 }  // namespace
