@@ -2,8 +2,9 @@
 
 #include <array>
 
+#include "assocman/state/maker_page.h"
 #include "assocman/state/state.h"
-#include "assocman/workspace/whiteboard.h"
+#include "assocman/whiteboard_file/whiteboard_file.h"
 #include "platform/ui/desktop.h"
 #include "platform/ui/runtime.h"
 
@@ -52,7 +53,8 @@ void on_created()
     ui::apply_xp_style(2);
 
     st.working_folder = ui::get_current_directory() + QLatin1Char('/');
-    Whiteboard board = read_whiteboard_file(st.working_folder + QStringLiteral("usertext/systemad.txt"));
+    whiteboard_file::Whiteboard board =
+        whiteboard_file::read_whiteboard_file(st.working_folder + QStringLiteral("usertext/systemad.txt"));
     st.whiteboard_text = std::move(board.text);
     st.whiteboard_lines = std::move(board.lines);
     // Only as many lines as there are labels fit; a longer board shows none
@@ -93,7 +95,7 @@ void on_tray_double_click()
 void on_credit_pressed()
 {
     // Whether a browser comes up is the desktop's business; nothing to report.
-    ui::open_url(QString::fromLatin1(kMakerPage));
+    ui::open_url(QString::fromLatin1(app::kMakerPage));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "assocman/state/maker_page.h"
 #include "assocman/state/state.h"
 #include "assocman/testing/window_test.h"
 #include "assocman/whiteboard/whiteboard.h"
@@ -408,7 +409,7 @@ TEST_F(WhiteboardWindows, AboutLinkOpensTheMakersPage)
     ui::wait_processing_events(20);
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
 
-    EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(workspace::kMakerPage))});
+    EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(app::kMakerPage))});
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
     EXPECT_TRUE(ui::is_window_open(kAbout));
 }

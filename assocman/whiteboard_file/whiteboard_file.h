@@ -1,13 +1,14 @@
 // The whiteboard file: announcement lines kept in usertext/systemad.txt as
-// GBK text separated by CR LF. The workspace shows them and the whiteboard
-// editor reads them back the same way, so both go through these functions.
+// GBK text separated by CR LF. The workspace shows them, and the whiteboard
+// editor reads them back the same way and writes them, so both go through
+// these functions.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <string_view>
 
-namespace workspace {
+namespace whiteboard_file {
 
 struct Whiteboard {
     QString text;       // the whole file, trimmed at both ends
@@ -26,4 +27,9 @@ Whiteboard read_whiteboard_bytes(std::string_view bytes);
 // not a regular file (a FIFO, a device, a folder), reads as empty.
 Whiteboard read_whiteboard_file(const QString& path);
 
-}  // namespace workspace
+// Writes `lines` as the whole file at `path`: GBK, joined by CR LF, through
+// the whole-file save. False when the file could not be written; the old one
+// is then left as it was.
+bool write_whiteboard_file(const QString& path, const QStringList& lines);
+
+}  // namespace whiteboard_file

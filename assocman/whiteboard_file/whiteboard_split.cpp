@@ -1,6 +1,6 @@
-#include "assocman/workspace/whiteboard_split.h"
+#include "assocman/whiteboard_file/whiteboard_split.h"
 
-namespace workspace {
+namespace whiteboard_file {
 namespace {
 
 // GBK can only be walked forwards: a byte of 0x80 or above may be a lead or a
@@ -59,4 +59,4 @@ WhiteboardSpans split_whiteboard(std::string_view bytes)
     return spans;
 }
 
-}  // namespace workspace
+}  // namespace whiteboard_file

@@ -1,4 +1,4 @@
-#include "assocman/workspace/whiteboard.h"
+#include "assocman/whiteboard_file/whiteboard_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,10 +8,11 @@
 #include <cerrno>
 #include <string>
 
-#include "assocman/workspace/whiteboard_split.h"
+#include "assocman/whiteboard_file/whiteboard_split.h"
+#include "core/save_file.h"
 #include "platform/text/gbk.h"
 
-namespace workspace {
+namespace whiteboard_file {
 namespace {
 
 QString to_qstring(std::string_view gbk) { return QString::fromStdString(text::from_gbk(gbk)); }
@@ -70,4 +71,13 @@ Whiteboard read_whiteboard_file(const QString& path)
     return read_whiteboard_bytes(bytes);
 }
 
-}  // namespace workspace
+bool write_whiteboard_file(const QString& path, const QStringList& lines)
+{
+    // The whole file is written beside the old one and only renamed into place
+    // once it is safely on disk, so neither a crash nor a full disk leaves the
+    // workspace half a whiteboard or an empty one.
+    const std::string bytes = text::to_gbk(lines.join(QStringLiteral("\r\n")).toStdString());
+    return assoc::save_whole_file(QFile::encodeName(path).toStdString(), bytes).ok;
+}
+
+}  // namespace whiteboard_file

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "assocman/workspace/whiteboard_split.h"
+#include "assocman/whiteboard_file/whiteboard_split.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ bool has_line_break(std::string_view text)
 }
 
 // The reading the reader stands for, one character at a time.
-workspace::WhiteboardSpans plain_reading(std::string_view bytes)
+whiteboard_file::WhiteboardSpans plain_reading(std::string_view bytes)
 {
     bytes = bytes.substr(0, bytes.find('\0'));
     const std::vector<std::string_view> chars = characters(bytes);
@@ -52,7 +52,7 @@ workspace::WhiteboardSpans plain_reading(std::string_view bytes)
     std::size_t last = chars.size();
     while (first < last && is_space(chars[first])) ++first;
     while (last > first && is_space(chars[last - 1])) --last;
-    workspace::WhiteboardSpans spans;
+    whiteboard_file::WhiteboardSpans spans;
     if (first == last) return spans;
     const char* begin = chars[first].data();
     const char* end = chars[last - 1].data() + chars[last - 1].size();
@@ -74,10 +74,10 @@ workspace::WhiteboardSpans plain_reading(std::string_view bytes)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const workspace::WhiteboardSpans spans = workspace::split_whiteboard(bytes);
+    const whiteboard_file::WhiteboardSpans spans = whiteboard_file::split_whiteboard(bytes);
 
     // Same spans, at the same places, as the plain reading.
-    const workspace::WhiteboardSpans plain = plain_reading(bytes);
+    const whiteboard_file::WhiteboardSpans plain = plain_reading(bytes);
     require(spans.text.data() == plain.text.data() || (spans.text.empty() && plain.text.empty()));
     require(spans.text == plain.text);
     require(spans.lines == plain.lines);

@@ -1,4 +1,4 @@
-#include "assocman/workspace/whiteboard.h"
+#include "assocman/whiteboard_file/whiteboard_file.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 namespace {
 
 using namespace std::string_literals;
-using workspace::read_whiteboard_bytes;
-using workspace::read_whiteboard_file;
+using whiteboard_file::read_whiteboard_bytes;
+using whiteboard_file::read_whiteboard_file;
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -65,7 +65,7 @@ class WhiteboardBytes : public ::testing::TestWithParam<Case> {};
 TEST_P(WhiteboardBytes, TrimsAndSplits)
 {
     const Case& c = GetParam();
-    const workspace::Whiteboard board = read_whiteboard_bytes(c.bytes);
+    const whiteboard_file::Whiteboard board = read_whiteboard_bytes(c.bytes);
     QStringList expected;
     for (const char* line : c.lines) expected.append(u(line));
     EXPECT_EQ(board.lines, expected);
@@ -101,7 +101,7 @@ TEST(WhiteboardFile, ReadsFromDiskAndTreatsTroubleAsEmpty)
         QFile f(empty);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    const workspace::Whiteboard none = read_whiteboard_file(empty);
+    const whiteboard_file::Whiteboard none = read_whiteboard_file(empty);
     EXPECT_TRUE(none.lines.isEmpty());
     EXPECT_TRUE(none.text.isEmpty());
 
@@ -111,7 +111,7 @@ TEST(WhiteboardFile, ReadsFromDiskAndTreatsTroubleAsEmpty)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray("\xA1\xA1\xC4\xDA\xC8\xDD\r\nb\0c", 11));
     }
-    const workspace::Whiteboard read = read_whiteboard_file(board);
+    const whiteboard_file::Whiteboard read = read_whiteboard_file(board);
     EXPECT_EQ(read.lines, (QStringList{u("内容"), u("b")}));
     EXPECT_EQ(read.text, u("内容\r\nb"));
 }

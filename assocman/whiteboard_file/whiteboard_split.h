@@ -5,15 +5,15 @@
 #include <string_view>
 #include <vector>
 
-namespace workspace {
+namespace whiteboard_file {
 
 struct WhiteboardSpans {
     std::string_view text;                // the trimmed text, within the input
     std::vector<std::string_view> lines;  // that text split at every CR LF
 };
 
-// The rules of read_whiteboard_bytes() (whiteboard.h), on GBK bytes: the spans
+// The rules of read_whiteboard_bytes() (whiteboard_file.h), on GBK bytes: the spans
 // point into `bytes`.
 WhiteboardSpans split_whiteboard(std::string_view bytes);
 
-}  // namespace workspace
+}  // namespace whiteboard_file
