@@ -6,12 +6,12 @@
 #include <string>
 
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "core/datetime_text.h"
 #include "core/save_file.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
 #include "platform/text/gbk.h"
-#include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
 namespace rollcall {
@@ -124,7 +124,7 @@ void on_created()
                 // transaction in any case.
                 (void)db::rollback_transaction(*c);
             }
-            ui::show_tip("抱歉，点名名单未能生成！请稍后重试！", true);
+            app::show_tip("抱歉，点名名单未能生成！请稍后重试！", true);
             ui::destroy_window_or_unit(kWindow);
             return;
         case Rebuild::done:
@@ -183,9 +183,9 @@ void write_report()
         ".txt";
 
     if (write_whole_file(path, text::to_gbk(text))) {
-        ui::show_tip("签到情况统计报告已生成！\r\n文件位于：" + path, false);
+        app::show_tip("签到情况统计报告已生成！\r\n文件位于：" + path, false);
     } else {
-        ui::show_tip("签到情况统计报告生成失败！\r\n无法写入：" + path, true);
+        app::show_tip("签到情况统计报告生成失败！\r\n无法写入：" + path, true);
     }
 }
 
@@ -197,7 +197,7 @@ void mark(bool present)
     if (db::position(*set) == db::kAfterLast) {
         db::recordset_move_previous(*set);
         show_name(name_of_current_row());
-        ui::show_tip("当前已经是最后一位成员！", false);
+        app::show_tip("当前已经是最后一位成员！", false);
         // Closed while the box was up: with no list left to walk, a report
         // now would replace the day's file with empty lists.
         if (!list()) return;
@@ -210,7 +210,7 @@ void mark(bool present)
     // shown: the next press, or a move, saves it.
     if (!db::recordset_move_next(*set)) {
         g_unsaved_mark = true;
-        ui::show_tip("抱歉，当前成员的签到结果未能保存！请稍后重试！", true);
+        app::show_tip("抱歉，当前成员的签到结果未能保存！请稍后重试！", true);
         return;
     }
     g_unsaved_mark = false;
@@ -228,7 +228,7 @@ void on_previous()
     if (!set) return;
     if (db::position(*set) == 0) {
         show_name(name_of_current_row());
-        ui::show_tip("当前已经是第一条记录！", false);
+        app::show_tip("当前已经是第一条记录！", false);
         return;
     }
     if (db::recordset_move_previous(*set)) g_unsaved_mark = false;
@@ -242,7 +242,7 @@ void on_next()
     if (db::position(*set) == db::kAfterLast) {
         db::recordset_move_previous(*set);
         show_name(name_of_current_row());
-        ui::show_tip("当前已经是最后一条记录！", false);
+        app::show_tip("当前已经是最后一条记录！", false);
         return;
     }
     if (db::recordset_move_next(*set)) g_unsaved_mark = false;
@@ -259,7 +259,7 @@ void on_destroy()
         g_unsaved_mark = false;
         db::RecordSet* set = list();
         if (set && !db::recordset_update(*set)) {
-            ui::show_tip("抱歉，当前成员的签到结果未能保存！", true);
+            app::show_tip("抱歉，当前成员的签到结果未能保存！", true);
         }
     }
     if (db::Connection* c = connection()) db::db_close(*c);

@@ -6,9 +6,9 @@
 
 #include "assocman/state/maker_page.h"
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "assocman/whiteboard_file/whiteboard_file.h"
 #include "platform/ui/desktop.h"
-#include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
 namespace whiteboard {
@@ -65,10 +65,10 @@ void editor_save()
         // them would number every line twice when the user tries again.
         for (std::size_t i = 0; i < kBoxes.size(); ++i)
             ui::set_text(kEditor, box(i), before[static_cast<qsizetype>(i)]);
-        ui::show_tip(QStringLiteral("抱歉，课堂要点数据保存失败！"), true);
+        app::show_tip(QStringLiteral("抱歉，课堂要点数据保存失败！"), true);
         return;
     }
-    ui::show_tip(QStringLiteral("恭喜！课堂要点数据修改成功！"), false);
+    app::show_tip(QStringLiteral("恭喜！课堂要点数据修改成功！"), false);
 }
 
 void about_link_pressed()

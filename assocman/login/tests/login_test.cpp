@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "core/cipher.h"
 #include "core/digest.h"
@@ -141,7 +142,7 @@ TEST_F(LoginWindow, LockedFirstMatchRefusesEvenWithAnUnlockedTwin)
     ASSERT_EQ(ui::presenter::shown().size(), 1);
     const auto box = ui::presenter::shown().front();
     EXPECT_EQ(box.text, "该用户已被锁定！无法完成登陆操作！");
-    EXPECT_EQ(box.title, ui::kTipTitle);
+    EXPECT_EQ(box.title, app::kTipTitle);
     EXPECT_EQ(box.style & 0xF0, ui::MB_ICONSTOP);
     EXPECT_EQ(workspace_created, 0);
     EXPECT_EQ(ui::text(kWin, kName), "");
