@@ -1,14 +1,13 @@
 #include "cipherkey/cipherkey.h"
 
 #include <QByteArray>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <string>
 #include <string_view>
 
-#include "assocman/shared/cipher.h"
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/wipe.h"
+#include "core/cipher.h"
+#include "core/wipe.h"
+#include "platform/text/gbk.h"
+#include "platform/ui/desktop.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -45,7 +44,7 @@ void on_generate()
     // The main program reads the deciphered bytes back as GBK text, so the
     // bytes enciphered here must be the GBK ones, not the UTF-8 ones.
     QByteArray utf8 = typed.toUtf8();
-    std::string bytes = assoc::to_gbk(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    std::string bytes = text::to_gbk(std::string_view(utf8.constData(), std::size_t(utf8.size())));
     const std::string ciphertext = assoc::encodebin(bytes, assoc::kKeyText, assoc::kDesAlgorithm);
     assoc::secure_wipe(bytes);
     utf8.fill('\0');
@@ -54,21 +53,13 @@ void on_generate()
     ui::set_text(kWindow, kCiphertext, QString::fromLatin1(ciphertext.data(), qsizetype(ciphertext.size())));
 }
 
-bool put_on_clipboard(const QString& text)
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) return false;
-    clipboard->setText(text, QClipboard::Clipboard);
-    return true;
-}
-
 void on_copy()
 {
     // The box may have been edited by hand; what it shows is what is copied.
     const QString ciphertext = ui::text(kWindow, kCiphertext);
     if (ciphertext.isEmpty()) return;
 
-    if (put_on_clipboard(ciphertext)) ui::set_visible(kWindow, kCopiedHint, true);
+    if (ui::set_clipboard_text(ciphertext)) ui::set_visible(kWindow, kCopiedHint, true);
 
     ui::wait_processing_events(kHintMilliseconds);
 

@@ -17,11 +17,11 @@ seconds="${FUZZ_SECONDS:-60}"
 # longest input to try. The configuration targets must reach the value cap
 # (10,239 bytes) and the end of the section-name list (204,800 bytes).
 targets=(
-  "fuzz_profile        assocman/shared/fuzz/fuzz_profile        32768"
-  "fuzz_decodebin      assocman/shared/fuzz/fuzz_decodebin      4096"
-  "fuzz_section_names  assocman/shared/fuzz/fuzz_section_names  262144"
-  "fuzz_whiteboard     assocman/workspace/fuzz/fuzz_whiteboard  65536"
-  "fuzz_values         platform/db/fuzz/fuzz_values             4096"
+  "fuzz_profile        core/fuzz/fuzz_profile                         32768"
+  "fuzz_decodebin      core/fuzz/fuzz_decodebin                       4096"
+  "fuzz_section_names  core/fuzz/fuzz_section_names                   262144"
+  "fuzz_whiteboard     assocman/whiteboard_file/fuzz/fuzz_whiteboard  65536"
+  "fuzz_values         platform/db/fuzz/fuzz_values                   4096"
 )
 
 names=()

@@ -1,8 +1,8 @@
 #include "assocman/admin/accounts.h"
 
-#include "assocman/shared/digest.h"
-#include "assocman/shared/wipe.h"
 #include "assocman/state/state.h"
+#include "core/digest.h"
+#include "core/wipe.h"
 #include "platform/db/db.h"
 #include "platform/ui/runtime.h"
 

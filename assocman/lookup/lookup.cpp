@@ -3,8 +3,8 @@
 #include <string>
 
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "platform/db/db.h"
-#include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
 namespace lookup {
@@ -59,7 +59,7 @@ void on_created()
 
     auto& s = app::state();
     if (!app::connect_program_database(*connection)) {
-        ui::show_tip("数据库连接失败！程序无法正常使用！", false);
+        app::show_tip("数据库连接失败！程序无法正常使用！", false);
         return;
     }
     db::recordset_set_connection(*set, *connection);
@@ -72,7 +72,7 @@ void on_lookup()
 
     const QString criterion = ui::text(kWindow, kCriterion);
     if (criterion.isEmpty()) {
-        ui::show_tip("查找条件不能为空！", false);
+        app::show_tip("查找条件不能为空！", false);
         ui::set_focus(kWindow, kCriterion);
         return;
     }
@@ -99,14 +99,14 @@ void on_lookup()
         db::recordset_move_next(*set);
     }
 
-    ui::show_tip("抱歉，尚未查找到您需要的信息！", false);
+    app::show_tip("抱歉，尚未查找到您需要的信息！", false);
     found.member_found = false;
 }
 
 void on_correct()
 {
     if (!found.member_found) {
-        ui::show_tip("未查找数据，禁止修改数据！", false);
+        app::show_tip("未查找数据，禁止修改数据！", false);
         return;
     }
     // The phone number is shown only: this window never writes it.
@@ -141,13 +141,13 @@ void on_save()
     if (!saved) {
         // Never claim an update that did not reach the file (the row is gone,
         // or another window holds the database for writing).
-        ui::show_tip("抱歉，本条数据未能更新！", true);
+        app::show_tip("抱歉，本条数据未能更新！", true);
         return;
     }
     for (const QString& box : {kName, kNumber, kClass, kRemarks}) ui::set_edit_mode(kWindow, box, "readonly");
     ui::set_disabled(kWindow, kSave, true);
     ui::set_focus(kWindow, kCriterion);
-    ui::show_tip("恭喜您！本条数据已更新！", false);
+    app::show_tip("恭喜您！本条数据已更新！", false);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "state.h"
 
-#include "assocman/shared/wipe.h"
+#include "core/wipe.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
 #include "platform/ui/runtime.h"

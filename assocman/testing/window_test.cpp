@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cerrno>
 
+#include "assocman/database/database.h"
 #include "assocman/state/database_errors.h"
 #include "assocman/state/state.h"
 #include "platform/ui/message.h"
@@ -101,7 +102,7 @@ std::string WindowTest::database_file() const { return usertext("causercount.mdb
 void WindowTest::create_database()
 {
     std::string error;
-    ASSERT_TRUE(db::create_database(database_file(), database_key, &error)) << error;
+    ASSERT_TRUE(database::create_database(database_file(), database_key, &error)) << error;
 }
 
 bool WindowTest::connect(db::Connection& c, db::RecordSet& rs) const

@@ -1,18 +1,14 @@
 #include "assocman/whiteboard/whiteboard.h"
 
-#include <QDesktopServices>
-#include <QFile>
 #include <QStringList>
-#include <QUrl>
 #include <array>
 #include <string>
 
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/save_file.h"
+#include "assocman/state/maker_page.h"
 #include "assocman/state/state.h"
-#include "assocman/workspace/whiteboard.h"
-#include "assocman/workspace/workspace.h"
-#include "platform/ui/message.h"
+#include "assocman/state/tip.h"
+#include "assocman/whiteboard_file/whiteboard_file.h"
+#include "platform/ui/desktop.h"
 #include "platform/ui/runtime.h"
 
 namespace whiteboard {
@@ -35,15 +31,6 @@ QString whiteboard_path()
     return app::state().editor_working_folder + QStringLiteral("usertext/systemad.txt");
 }
 
-// The whole file is written beside the old one and only renamed into place
-// once it is safely on disk, so neither a crash nor a full disk leaves the
-// workspace half a whiteboard or an empty one.
-bool write_whiteboard(const QString& text)
-{
-    const std::string bytes = assoc::to_gbk(text.toStdString());
-    return assoc::save_whole_file(QFile::encodeName(whiteboard_path()).toStdString(), bytes).ok;
-}
-
 void editor_created()
 {
     auto& st = app::state();
@@ -51,7 +38,7 @@ void editor_created()
     st.editor_working_folder = ui::get_current_directory() + QLatin1Char('/');
     ui::set_caption(kEditor, st.association_name + QStringLiteral("课堂要点修改"));
 
-    workspace::Whiteboard board = workspace::read_whiteboard_file(whiteboard_path());
+    whiteboard_file::Whiteboard board = whiteboard_file::read_whiteboard_file(whiteboard_path());
     st.editor_whiteboard_text = std::move(board.text);
     st.editor_whiteboard_lines = std::move(board.lines);
     // The four boxes stand for a whole board; anything else is left for the
@@ -73,21 +60,21 @@ void editor_save()
     QStringList pieces;
     for (std::size_t i = 0; i < kBoxes.size(); ++i) pieces.append(ui::text(kEditor, box(i)));
 
-    if (!write_whiteboard(pieces.join(QStringLiteral("\r\n")))) {
+    if (!whiteboard_file::write_whiteboard_file(whiteboard_path(), pieces)) {
         // The numbers only belong in the boxes once they are on disk; leaving
         // them would number every line twice when the user tries again.
         for (std::size_t i = 0; i < kBoxes.size(); ++i)
             ui::set_text(kEditor, box(i), before[static_cast<qsizetype>(i)]);
-        ui::show_tip(QStringLiteral("抱歉，课堂要点数据保存失败！"), true);
+        app::show_tip(QStringLiteral("抱歉，课堂要点数据保存失败！"), true);
         return;
     }
-    ui::show_tip(QStringLiteral("恭喜！课堂要点数据修改成功！"), false);
+    app::show_tip(QStringLiteral("恭喜！课堂要点数据修改成功！"), false);
 }
 
 void about_link_pressed()
 {
     // Whether a browser comes up is the desktop's business; nothing to report.
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(workspace::kMakerPage)));
+    ui::open_url(QString::fromLatin1(app::kMakerPage));
 }
 
 QString help_text()

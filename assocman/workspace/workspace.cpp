@@ -1,8 +1,5 @@
 #include "assocman/workspace/workspace.h"
 
-#include <QDesktopServices>
-#include <QSystemTrayIcon>
-#include <QUrl>
 #include <array>
 
 #include "assocman/forms/about_names.h"
@@ -18,8 +15,10 @@
 #include "assocman/forms/rollcall_names.h"
 #include "assocman/forms/whiteboard_editor_names.h"
 #include "assocman/forms/workspace_names.h"
+#include "assocman/state/maker_page.h"
 #include "assocman/state/state.h"
-#include "assocman/workspace/whiteboard.h"
+#include "assocman/whiteboard_file/whiteboard_file.h"
+#include "platform/ui/desktop.h"
 #include "platform/ui/runtime.h"
 
 namespace workspace {
@@ -68,7 +67,8 @@ void on_created()
     ui::apply_xp_style(2);
 
     st.working_folder = ui::get_current_directory() + QLatin1Char('/');
-    Whiteboard board = read_whiteboard_file(st.working_folder + QStringLiteral("usertext/systemad.txt"));
+    whiteboard_file::Whiteboard board =
+        whiteboard_file::read_whiteboard_file(st.working_folder + QStringLiteral("usertext/systemad.txt"));
     st.whiteboard_text = std::move(board.text);
     st.whiteboard_lines = std::move(board.lines);
     // Only as many lines as there are labels fit; a longer board shows none
@@ -93,7 +93,7 @@ void on_moved()
     // Without a notification area the icon could never be double-clicked,
     // and a hidden window would be lost for good; it stays an ordinary
     // minimised window there.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!ui::tray_available()) return;
     ui::show_tray_icon(kWindow, kTray);
     ui::hide_window(kWindow);
 }
@@ -109,7 +109,7 @@ void on_tray_double_click()
 void on_credit_pressed()
 {
     // Whether a browser comes up is the desktop's business; nothing to report.
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerPage)));
+    ui::open_url(QString::fromLatin1(app::kMakerPage));
 }
 
 }  // namespace

@@ -3,9 +3,6 @@
 
 namespace workspace {
 
-// The address that the credit line opens in the browser.
-inline constexpr const char* kMakerPage = "https://morvain.example.org/";
-
 // Registers every "workspace.*" handler that workspace.json binds.
 void register_workspace_handlers();
 

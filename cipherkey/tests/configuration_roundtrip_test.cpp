@@ -8,10 +8,10 @@
 #include <ostream>
 #include <string>
 
-#include "assocman/shared/configuration.h"
-#include "assocman/shared/gbk.h"
 #include "cipherkey/tests/window_fixture.h"
+#include "core/configuration.h"
 #include "platform/db/db.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/runtime.h"
 
 namespace {
@@ -54,7 +54,7 @@ TEST_P(CipherkeyConfigurationRoundTrip, ToolCiphertextInUserconfigOpensTheDataba
         "[配置信息]\r\n协会名称=测试协会\r\n数据库密文=" + ciphertext.toStdString() + "\r\n";
     QFile file(usertext + QStringLiteral("/userconfig.ini"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const std::string bytes = assoc::to_gbk(ini);
+    const std::string bytes = text::to_gbk(ini);
     ASSERT_EQ(file.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
     file.close();
 
@@ -69,7 +69,7 @@ TEST_P(CipherkeyConfigurationRoundTrip, ToolCiphertextInUserconfigOpensTheDataba
 
     const std::string database = (usertext + QStringLiteral("/causercount.mdb")).toStdString();
     std::string error;
-    ASSERT_TRUE(db::create_database(database, typed, &error)) << error;
+    ASSERT_TRUE(db::create_keyed_database(database, typed, "create table t (x TEXT)", &error)) << error;
     db::Connection connection;
     EXPECT_TRUE(db::db_connect_access(connection, database, database_password));
     // A key that merely looks right must not open it.

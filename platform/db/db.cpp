@@ -860,37 +860,32 @@ bool recordset_find(RecordSet& set, const std::string& criterion, int direction)
     return false;
 }
 
-// ---- schema -------------------------------------------------------------------
+// ---- creating a database ------------------------------------------------------
 
 namespace {
 
-bool create_tables(sqlite3* handle, std::string* error)
+bool run_in_transaction(sqlite3* handle, const std::string& statements, std::string* error)
 {
-    static const char* const kSchema =
-        "begin;"
-        "create table causer (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, phonenum TEXT, class TEXT,"
-        " sex TEXT, xuehao TEXT, otherinfo TEXT);"
-        "create table qiandao (name TEXT, dao BOOLEAN DEFAULT 0);"
-        "create table ketang (title TEXT, class TEXT, text TEXT,"
-        " time DATETIME DEFAULT (datetime('now','localtime')));"
-        "create table adminuser (adminname TEXT, adminpass TEXT, quanxian TEXT, disabled BOOLEAN DEFAULT 0);"
-        "commit;";
-    if (sqlite3_exec(handle, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    // The empty statement after the caller's last one is harmless, and spares
+    // the caller a rule about the final semicolon.
+    const std::string script = "begin;" + statements + ";commit;";
+    if (sqlite3_exec(handle, script.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
     if (error) *error = sqlite3_errmsg(handle);
-    // All four tables or none.
+    // All of it or none.
     if (!sqlite3_get_autocommit(handle)) sqlite3_exec(handle, "rollback", nullptr, nullptr, nullptr);
     return false;
 }
 
 }  // namespace
 
-bool create_schema(Connection& connection)
+bool run_script(Connection& connection, const std::string& statements)
 {
     sqlite3* handle = Access::of(connection).handle.get();
-    return handle && create_tables(handle, nullptr);
+    return handle && run_in_transaction(handle, statements, nullptr);
 }
 
-bool create_database(const std::string& file, const std::string& password, std::string* error)
+bool create_keyed_database(const std::string& file, const std::string& password,
+                           const std::string& statements, std::string* error)
 {
     const auto fail = [&](const std::string& text) {
         if (error) *error = text;
@@ -913,7 +908,7 @@ bool create_database(const std::string& file, const std::string& password, std::
         if (!handle) {
             reason = "Cannot open the new database file.";
         } else {
-            create_tables(handle.get(), &reason);
+            run_in_transaction(handle.get(), statements, &reason);
         }
     }
     if (!reason.empty()) {

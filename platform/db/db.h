@@ -226,11 +226,16 @@ bool recordset_delete(RecordSet& set, int mode);
 // on; a match becomes current, otherwise the set ends after its last row.
 bool recordset_find(RecordSet& set, const std::string& criterion, int direction);
 
-// Creates the four tables of the association's database in one transaction.
-bool create_schema(Connection& connection);
+// Runs the program's own statements (several, separated by ";") in one
+// transaction: all of them, or on failure none. Meant for fixed text such as
+// the tables of a new database, never for text built from input. Silent; false
+// also when the connection is not open.
+bool run_script(Connection& connection, const std::string& statements);
 
-// Creates a new keyed database file with the schema. Refuses a file that
-// exists. On failure nothing is left behind and `error` (if given) says why.
-bool create_database(const std::string& file, const std::string& password, std::string* error);
+// Creates a new keyed database file and runs `statements` in it as run_script
+// does. Refuses a file that exists. On failure nothing is left behind and
+// `error` (if given) says why.
+bool create_keyed_database(const std::string& file, const std::string& password,
+                           const std::string& statements, std::string* error);
 
 }  // namespace db

@@ -21,8 +21,8 @@
 #include <QTimer>
 
 #include "platform/db/db.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/fonts.h"
-#include "platform/ui/gbk.h"
 #include "platform/ui/list_rows.h"
 #include "platform/ui/window.h"
 
@@ -166,6 +166,13 @@ QString integer_chars_only(const QString& text)
 }
 
 }  // namespace
+
+qsizetype gbk_length(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return static_cast<qsizetype>(
+        text::gbk_length(std::string_view(utf8.constData(), std::size_t(utf8.size()))));
+}
 
 qsizetype gbk_length_crlf(const QString& text)
 {

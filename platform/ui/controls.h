@@ -108,6 +108,11 @@ private:
     QString fitting(const QString& insert) const;
 };
 
+// Bytes the text takes in GBK (GB18030), counted by the conversion that
+// writes the files, so a box never takes more than its file will hold: ASCII
+// one, a Chinese character two, any other character four.
+qsizetype gbk_length(const QString& text);
+
 // Keeps the leading characters of `insert` that fit into `room` GBK bytes,
 // never splitting a surrogate pair. Line breaks count as CR LF.
 QString fit_gbk(const QString& insert, qsizetype room);

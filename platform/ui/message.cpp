@@ -127,11 +127,6 @@ int message_box(const QString& text, int style, const QString& title)
     return show_real_box(text, style, shown.title);
 }
 
-void show_tip(const QString& text, bool stop)
-{
-    message_box(text, MB_OK | (stop ? MB_ICONSTOP : MB_ICONINFORMATION), QString::fromUtf8(kTipTitle));
-}
-
 namespace presenter {
 
 void set_scripted(bool on) { presenter_state().scripted = on; }

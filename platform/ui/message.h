@@ -33,17 +33,12 @@ enum MessageResult : int {
     ID_NO = 6,
 };
 
-inline constexpr const char* kTipTitle = "温馨提示-Tarnwick";
 inline constexpr const char* kDefaultTitle = "信息：";
 
 // Shows `text` task-modal (every window of the program stops taking input,
 // posted close requests and timer ticks still run). An empty title gives
 // "信息：".
 int message_box(const QString& text, int style, const QString& title = {});
-
-// The program's message procedure: "温馨提示-Tarnwick", one OK button, the
-// stop icon when `stop` is true and the information icon otherwise.
-void show_tip(const QString& text, bool stop);
 
 struct ShownMessage {
     QString title;

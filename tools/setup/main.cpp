@@ -1,7 +1,7 @@
 // assocman-setup <program-folder>
 #include <cstdio>
 
-#include "assocman/shared/wipe.h"
+#include "core/wipe.h"
 #include "tools/setup/setup.h"
 
 int main(int argc, char** argv)

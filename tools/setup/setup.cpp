@@ -13,11 +13,12 @@
 #include <optional>
 #include <utility>
 
-#include "assocman/shared/cipher.h"
-#include "assocman/shared/digest.h"
-#include "assocman/shared/gbk.h"
-#include "assocman/shared/wipe.h"
+#include "assocman/database/database.h"
+#include "core/cipher.h"
+#include "core/digest.h"
+#include "core/wipe.h"
 #include "platform/db/db.h"
+#include "platform/text/gbk.h"
 
 namespace setup {
 namespace {
@@ -119,10 +120,10 @@ bool add_first_administrator(const std::string& file, const std::string& passwor
 
 std::string configuration_bytes(const std::string& password)
 {
-    std::string password_bytes = assoc::to_gbk(password);
+    std::string password_bytes = text::to_gbk(password);
     const std::string ciphertext = assoc::encodebin(password_bytes, assoc::kKeyText, assoc::kDesAlgorithm);
     assoc::secure_wipe(password_bytes);
-    return assoc::to_gbk("[配置信息]\r\n协会名称=Quillet\r\n数据库密文=" + ciphertext + "\r\n");
+    return text::to_gbk("[配置信息]\r\n协会名称=Quillet\r\n数据库密文=" + ciphertext + "\r\n");
 }
 
 bool build(const std::string& folder, std::string& password, std::string& error)
@@ -132,8 +133,8 @@ bool build(const std::string& folder, std::string& password, std::string& error)
         return false;
     }
     const std::string database = folder + "/causercount.mdb";
-    bool ok =
-        db::create_database(database, password, &error) && add_first_administrator(database, password, error);
+    bool ok = database::create_database(database, password, &error) &&
+              add_first_administrator(database, password, error);
     if (ok) {
         std::string ini = configuration_bytes(password);
         ok = write_private_file(folder + "/userconfig.ini", ini, error);

@@ -13,6 +13,7 @@
 
 #include "assocman/admin/admin.h"
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
@@ -133,7 +134,7 @@ protected:
     static void expect_information_tips()
     {
         for (const auto& m : ui::presenter::shown()) {
-            EXPECT_EQ(m.title, ui::kTipTitle) << m.text.toStdString();
+            EXPECT_EQ(m.title, app::kTipTitle) << m.text.toStdString();
             EXPECT_EQ(m.style, ui::MB_OK | ui::MB_ICONINFORMATION) << m.text.toStdString();
         }
     }

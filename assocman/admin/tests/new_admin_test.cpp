@@ -1,6 +1,6 @@
 // The new-administrator window driven through its real widgets.
 #include "admin_fixture.h"
-#include "assocman/shared/digest.h"
+#include "core/digest.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The password change driven through its real widgets.
 #include "admin_fixture.h"
-#include "assocman/shared/digest.h"
+#include "core/digest.h"
 
 namespace {
 

@@ -12,12 +12,13 @@
 #include <fstream>
 #include <optional>
 
-#include "assocman/shared/cipher.h"
-#include "assocman/shared/digest.h"
-#include "assocman/shared/gbk.h"
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
+#include "core/cipher.h"
+#include "core/digest.h"
 #include "platform/db/db.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -54,13 +55,13 @@ protected:
     void write_config(const std::string& body_utf8)
     {
         std::ofstream out(usertext("userconfig.ini").toStdString(), std::ios::binary);
-        out << assoc::to_gbk(body_utf8);
+        out << text::to_gbk(body_utf8);
     }
 
     void write_config_for(const std::string& association, const std::string& password)
     {
         write_config("[配置信息]\r\n协会名称=" + association +
-                     "\r\n数据库密文=" + assoc::encodebin(assoc::to_gbk(password), "wkz", 4) + "\r\n");
+                     "\r\n数据库密文=" + assoc::encodebin(text::to_gbk(password), "wkz", 4) + "\r\n");
     }
 
     void make_database(const std::string& password, const std::vector<Admin>& admins)
@@ -141,7 +142,7 @@ TEST_F(LoginWindow, LockedFirstMatchRefusesEvenWithAnUnlockedTwin)
     ASSERT_EQ(ui::presenter::shown().size(), 1);
     const auto box = ui::presenter::shown().front();
     EXPECT_EQ(box.text, "该用户已被锁定！无法完成登陆操作！");
-    EXPECT_EQ(box.title, ui::kTipTitle);
+    EXPECT_EQ(box.title, app::kTipTitle);
     EXPECT_EQ(box.style & 0xF0, ui::MB_ICONSTOP);
     EXPECT_EQ(workspace_created, 0);
     EXPECT_EQ(ui::text(kWin, kName), "");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
@@ -138,7 +139,7 @@ TEST_F(LookupWindow, OpensLockedOrKeepsItsTitleWhenTheConnectionFails)
     // The unbound set cannot open: the engine's own box, then nothing is found.
     look_up("ann");
     ASSERT_EQ(ui::presenter::shown().size(), 2);
-    EXPECT_NE(ui::presenter::shown().front().title, ui::kTipTitle);
+    EXPECT_NE(ui::presenter::shown().front().title, app::kTipTitle);
     EXPECT_EQ(messages().back(), kNotFound);
 }
 

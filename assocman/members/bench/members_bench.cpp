@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 
+#include "assocman/database/database.h"
 #include "assocman/members/members.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
@@ -47,7 +48,8 @@ public:
         if (!dir_.isValid() || !QDir(dir_.path()).mkpath("usertext")) std::abort();
         const std::string file = (dir_.path() + "/usertext/causercount.mdb").toStdString();
         db::Connection connection;
-        if (!db::create_database(file, kKey, nullptr) || !db::db_connect_access(connection, file, kKey)) {
+        if (!database::create_database(file, kKey, nullptr) ||
+            !db::db_connect_access(connection, file, kKey)) {
             std::abort();
         }
         db::RecordSet set;

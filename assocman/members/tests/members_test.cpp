@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
@@ -123,7 +124,7 @@ TEST_F(MemberAdd, MissingNameOrPhoneIsRefusedAndKeepsTheBoxes)
         press_add();
         ASSERT_EQ(shown_texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
         EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK | ui::MB_ICONINFORMATION);
-        EXPECT_EQ(ui::presenter::shown().front().title, ui::kTipTitle);
+        EXPECT_EQ(ui::presenter::shown().front().title, app::kTipTitle);
         EXPECT_EQ(ui::focused_control(kAdd), kName);
         EXPECT_EQ(ui::text(kAdd, kName), name);
         EXPECT_EQ(ui::text(kAdd, kPhone), phone);
@@ -249,7 +250,7 @@ TEST_F(MemberAdd, TypingRulesOfTheBoxes)
 TEST_F(MemberAdd, FailedConnectionTellsTheUserAndClosesEachWindow)
 {
     const std::vector<ui::ShownMessage> expected = {
-        {ui::kTipTitle, "与数据库连接失败，无法添加成员！", ui::MB_OK | ui::MB_ICONSTOP, 0},
+        {app::kTipTitle, "与数据库连接失败，无法添加成员！", ui::MB_OK | ui::MB_ICONSTOP, 0},
         {"数据库错误", "抱歉，与数据库通信失败，无法为您打开成员列表！", ui::MB_OK | ui::MB_ICONWARNING, 0}};
     // First without a database file, then with a wrong password.
     for (const char* password : {"社团密钥", "wrong"}) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
@@ -225,7 +226,7 @@ TEST_F(NotesWindow, SubmitRefusesMissingAndDuplicateNotesKeepingTheInput)
         submit(c.title, c.body, 2);
         ASSERT_EQ(ui::presenter::shown().size(), 1) << c.title.toStdString();
         EXPECT_EQ(ui::presenter::shown().front().text, c.message);
-        EXPECT_EQ(ui::presenter::shown().front().title, ui::kTipTitle);
+        EXPECT_EQ(ui::presenter::shown().front().title, app::kTipTitle);
         EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK | ui::MB_ICONINFORMATION);
         EXPECT_EQ(ui::text(kWin, kTitle), c.title);
         EXPECT_EQ(ui::text(kWin, kBody), c.body);

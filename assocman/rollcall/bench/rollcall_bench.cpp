@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "assocman/database/database.h"
 #include "assocman/rollcall/rollcall.h"
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
@@ -34,7 +35,8 @@ public:
         dir_ = pattern;
         std::filesystem::create_directory(dir_ + "/usertext");
         file_ = dir_ + "/usertext/causercount.mdb";
-        if (!db::create_database(file_, kKey, nullptr) || !db::db_connect_access(connection_, file_, kKey)) {
+        if (!database::create_database(file_, kKey, nullptr) ||
+            !db::db_connect_access(connection_, file_, kKey)) {
             std::abort();
         }
         db::RecordSet set;

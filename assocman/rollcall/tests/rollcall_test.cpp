@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "assocman/shared/gbk.h"
 #include "assocman/state/state.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/speech/speech.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 #include "tests/support/wait_until.h"
@@ -59,7 +59,7 @@ std::string report_bytes(const std::vector<std::string>& present, const std::vec
     for (const auto& n : present) text += n + "\r\n";
     text += "\r\n\r\n\r\n--------本次缺席会员列表--------\r\n";
     for (const auto& n : absent) text += n + "\r\n";
-    return assoc::to_gbk(text);
+    return text::to_gbk(text);
 }
 
 class RollCall : public assocman_testing::WindowTest {

@@ -17,7 +17,9 @@
 #include <string>
 #include <thread>
 
+#include "assocman/state/maker_page.h"
 #include "assocman/state/state.h"
+#include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "assocman/whiteboard/whiteboard.h"
 #include "assocman/workspace/workspace.h"
@@ -197,7 +199,7 @@ TEST_P(WhiteboardEditorSave, NumbersBoxesAndReplacesTheWholeFile)
               QStringList{QStringLiteral("systemad.txt")});  // no temporary file left behind
     const auto shown = ui::presenter::shown();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].title, u(ui::kTipTitle));
+    EXPECT_EQ(shown[0].title, u(app::kTipTitle));
     EXPECT_EQ(shown[0].text, u("恭喜！课堂要点数据修改成功！"));
     EXPECT_EQ(shown[0].style, ui::MB_OK | ui::MB_ICONINFORMATION);
     EXPECT_TRUE(ui::is_window_open(kEditor));
@@ -252,7 +254,7 @@ TEST_P(WhiteboardEditorSaveFails, ReportsFailureAndKeepsTypedTexts)
 
     auto shown = ui::presenter::shown();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].title, u(ui::kTipTitle));
+    EXPECT_EQ(shown[0].title, u(app::kTipTitle));
     EXPECT_EQ(shown[0].text, u("抱歉，课堂要点数据保存失败！"));
     EXPECT_EQ(shown[0].style, ui::MB_OK | ui::MB_ICONSTOP);
     EXPECT_EQ(boxes(), u("a||c|d"));
@@ -409,7 +411,7 @@ TEST_F(WhiteboardWindows, AboutLinkOpensTheMakersPage)
     test_support::process_queued_events();
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
 
-    EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(workspace::kMakerPage))});
+    EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(app::kMakerPage))});
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
     EXPECT_TRUE(ui::is_window_open(kAbout));
 }

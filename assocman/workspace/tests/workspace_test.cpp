@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "assocman/state/maker_page.h"
 #include "workspace_fixture.h"
 
 namespace {
@@ -158,7 +159,7 @@ TEST_F(WorkspaceFixture, CreditLineOpensMakerPage)
     QTest::mouseRelease(credit, Qt::LeftButton);
     test_support::process_queued_events();
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(workspace::kMakerPage))});
+    EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(app::kMakerPage))});
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
 }
 

@@ -22,8 +22,8 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "connect-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         dir_ = pattern;
-        file_ = dir_ + "/causercount.mdb";
-        if (!db::create_database(file_, kKey, nullptr)) std::abort();
+        file_ = dir_ + "/bench.db";
+        if (!db::create_keyed_database(file_, kKey, "create table t (x TEXT)", nullptr)) std::abort();
     }
     ~Database()
     {

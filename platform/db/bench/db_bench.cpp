@@ -13,6 +13,11 @@ namespace {
 constexpr int kMembers = 10000;
 const std::string kKey = "bench-key";
 
+// A register as record-keeping programs have them: a key and six texts.
+constexpr const char* kRegisterTable =
+    "create table people (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, phone TEXT, class TEXT, sex TEXT,"
+    " number TEXT, note TEXT)";
+
 class Register {
 public:
     Register()
@@ -20,8 +25,9 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "db-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         dir_ = pattern;
-        file_ = dir_ + "/causercount.mdb";
-        if (!db::create_database(file_, kKey, nullptr) || !db::db_connect_access(connection_, file_, kKey)) {
+        file_ = dir_ + "/register.db";
+        if (!db::create_keyed_database(file_, kKey, kRegisterTable, nullptr) ||
+            !db::db_connect_access(connection_, file_, kKey)) {
             std::abort();
         }
         db::RecordSet set;
@@ -30,7 +36,7 @@ public:
         for (int i = 0; i < kMembers; ++i) {
             const std::string n = std::to_string(i);
             db::recordset_open(set,
-                               "insert into causer (name, phonenum, class, sex, xuehao, otherinfo)"
+                               "insert into people (name, phone, class, sex, number, note)"
                                " values (?, ?, ?, ?, ?, ?)",
                                db::kSql, {"成员" + n, "138" + n, "计算机系", "男", "2024" + n, "备注 " + n});
         }
@@ -53,12 +59,12 @@ private:
 void OpenAndWalkTheRegister(benchmark::State& state)
 {
     static Register members;
-    static const char* const kFields[] = {"id", "name", "phonenum", "class", "sex", "xuehao", "otherinfo"};
+    static const char* const kFields[] = {"id", "name", "phone", "class", "sex", "number", "note"};
     db::RecordSet set;
     db::recordset_set_connection(set, members.connection());
     std::string value;
     for (auto _ : state) {
-        db::recordset_open(set, "causer", db::kTable);
+        db::recordset_open(set, "people", db::kTable);
         const int rows = db::record_count(set);
         for (int i = 0; i < rows; ++i) {
             for (const char* field : kFields) {

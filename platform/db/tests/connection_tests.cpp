@@ -1,5 +1,4 @@
-// Connecting, creating a database, and what the connection does to the record
-// sets bound to it.
+// Connecting, and what the connection does to the record sets bound to it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,7 +24,7 @@ struct Database {
     Database()
     {
         std::string error;
-        EXPECT_TRUE(db::create_database(file, kKey, &error)) << error;
+        EXPECT_TRUE(db_test::create_database(file, kKey, &error)) << error;
     }
 };
 
@@ -136,73 +135,6 @@ TEST(Connect, WriteProtectedFileIsRefused)
     EXPECT_FALSE(connects_without_privileges(database.file, kKey));
 }
 
-TEST(CreateDatabase, RefusesAnExistingFileAndLeavesItUntouched)
-{
-    TempDir dir;
-    const std::string file = dir.file("causercount.mdb");
-    db_test::write_file(file, "keep me");
-    std::string error;
-    EXPECT_FALSE(db::create_database(file, kKey, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(db_test::read_file(file), "keep me");
-
-    Database database;
-    const std::string before = db_test::read_file(database.file);
-    EXPECT_FALSE(db::create_database(database.file, "other", nullptr));
-    EXPECT_EQ(db_test::read_file(database.file), before);
-}
-
-TEST(CreateDatabase, FileIsEncrypted)
-{
-    Database database;
-    const std::string bytes = db_test::read_file(database.file);
-    ASSERT_GT(bytes.size(), 16u);
-    EXPECT_NE(bytes.substr(0, 15), "SQLite format 3");
-    EXPECT_EQ(bytes.find("causer"), std::string::npos);
-}
-
-TEST(CreateDatabase, FailureLeavesNoFile)
-{
-    TempDir dir;
-    std::string error;
-    EXPECT_FALSE(db::create_database(dir.file("no/such/folder/causercount.mdb"), kKey, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(db_test::file_exists(dir.file("no")));
-}
-
-TEST(CreateSchema, IsAllOrNothing)
-{
-    Database database;
-    db::Connection connection;
-    ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
-    db_test::exec(connection, "drop table ketang");
-    EXPECT_FALSE(db::create_schema(connection)) << "causer exists already";
-    PresenterLog log;
-    EXPECT_EQ(count_rows(connection, "ketang"), -1) << "the failed schema must not leave ketang behind";
-    EXPECT_EQ(log.messages.size(), 1u);
-
-    db::Connection closed;
-    EXPECT_FALSE(db::create_schema(closed));
-}
-
-TEST(SqlcipherShell, ListsTheFourTables)
-{
-    if (::system("command -v sqlcipher >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlcipher shell";
-    TempDir dir;
-    const std::string file = dir.file("causercount.mdb");
-    ASSERT_TRUE(db::create_database(file, "Ab3dEf6hIj9kLm0n", nullptr));
-    std::string output;
-    ASSERT_TRUE(db_test::shell_output(
-        "printf \"PRAGMA key='Ab3dEf6hIj9kLm0n';\\n.tables\\n\" | sqlcipher '" + file + "' 2>&1", output));
-    for (const char* table : {"causer", "qiandao", "ketang", "adminuser"}) {
-        EXPECT_NE(output.find(table), std::string::npos) << output;
-    }
-    // The shell fails with a wrong key; what matters is that it shows nothing.
-    db_test::shell_output("printf \"PRAGMA key='wrong';\\n.tables\\n\" | sqlcipher '" + file + "' 2>&1",
-                          output);
-    EXPECT_EQ(output.find("causer"), std::string::npos) << output;
-}
-
 std::string first_name(db::Connection& connection)
 {
     db::RecordSet set;
@@ -217,7 +149,7 @@ std::string make_marked(const TempDir& dir, const std::string& name, const std::
                         const std::string& marker)
 {
     const std::string file = dir.file(name);
-    EXPECT_TRUE(db::create_database(file, key, nullptr));
+    EXPECT_TRUE(db_test::create_database(file, key, nullptr));
     db::Connection connection;
     EXPECT_TRUE(db::db_connect_access(connection, file, key));
     db_test::exec(connection, "insert into causer (name) values (?)", {marker});

@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         std::string error;
-        ASSERT_TRUE(db::create_database(file, "key", &error)) << error;
+        ASSERT_TRUE(db_test::create_database(file, "key", &error)) << error;
         ASSERT_TRUE(db::db_connect_access(connection, file, "key"));
         db::recordset_set_connection(set, connection);
     }

@@ -49,6 +49,18 @@ void write_file(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
+bool create_database(const std::string& file, const std::string& key, std::string* error)
+{
+    static const char* const kSampleTables =
+        "create table causer (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, phonenum TEXT, class TEXT,"
+        " sex TEXT, xuehao TEXT, otherinfo TEXT);"
+        "create table qiandao (name TEXT, dao BOOLEAN DEFAULT 0);"
+        "create table ketang (title TEXT, class TEXT, text TEXT,"
+        " time DATETIME DEFAULT (datetime('now','localtime')));"
+        "create table adminuser (adminname TEXT, adminpass TEXT, quanxian TEXT, disabled BOOLEAN DEFAULT 0);";
+    return db::create_keyed_database(file, key, kSampleTables, error);
+}
+
 void exec(db::Connection& connection, const std::string& sql, const std::vector<db::Param>& params)
 {
     db::RecordSet scratch;

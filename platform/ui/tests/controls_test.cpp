@@ -86,6 +86,15 @@ TEST_F(UiControls, MaximumLengthCountsGbkBytesOfWhatTheUserTypes)
     }
 }
 
+TEST_F(UiControls, MaximumLengthCountsACharacterWithoutAGbkCodeAsTheFourBytesOnDisk)
+{
+    // The file gets the four-byte replacement code for a private-use
+    // character that the GB18030 table has no code for, so the box must not
+    // take it as two.
+    type("限长", QString::fromUtf8("一二\uE78D\uE78D"));
+    EXPECT_EQ(text(W, QStringLiteral("限长")), QString::fromUtf8("一二\uE78D"));
+}
+
 TEST_F(UiControls, APasteIsCutToWhatFits)
 {
     QApplication::clipboard()->setText(QStringLiteral("一二三四五六七"));
@@ -236,7 +245,7 @@ TEST_F(UiControls, AListOverARecordSetNeverReadsItOnceItIsClosedOrFreed)
     ASSERT_TRUE(load_window(V));
     QTemporaryDir dir;
     const std::string file = (dir.path() + QStringLiteral("/list.db")).toStdString();
-    ASSERT_TRUE(db::create_database(file, "k", nullptr));
+    ASSERT_TRUE(db::create_keyed_database(file, "k", "create table t (x TEXT)", nullptr));
     db::Connection* connection = ui::connection(V, QStringLiteral("连接"));
     db::RecordSet* set = ui::recordset(V, QStringLiteral("记录"));
     ASSERT_TRUE(db::db_connect_access(*connection, file, "k"));

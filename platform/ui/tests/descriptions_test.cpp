@@ -2,7 +2,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "platform/ui/gbk.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/jpeg.h"
 #include "platform/ui/tests/test_support.h"
 

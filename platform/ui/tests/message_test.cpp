@@ -89,19 +89,6 @@ TEST_F(UiMessages, TimersAndPostedClosesGoOnWhileARealBoxIsOpen)
     EXPECT_GT(ticks, 3);
 }
 
-TEST_F(UiMessages, ShowTipUsesTheProgramTitleAndStopOrInformationIcon)
-{
-    show_tip(QStringLiteral("该用户已被锁定！无法完成登陆操作！"), true);
-    show_tip(QString(), false);
-    const auto shown = presenter::shown();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[0].title, QStringLiteral("温馨提示-Tarnwick"));
-    EXPECT_EQ(shown[0].style, MB_OK | MB_ICONSTOP);
-    EXPECT_EQ(shown[0].text, QStringLiteral("该用户已被锁定！无法完成登陆操作！"));
-    EXPECT_EQ(shown[1].style, MB_OK | MB_ICONINFORMATION);
-    EXPECT_EQ(shown[1].text, QString());
-}
-
 TEST_F(UiMessages, ScriptedBoxesTakeQueuedAnswersThenTheFirstButton)
 {
     presenter::set_next_answer(ID_CANCEL);
@@ -124,7 +111,7 @@ TEST_F(UiMessages, TheWhileOpenHookSeesTheBox)
 {
     QString seen;
     presenter::set_while_open([&](const ShownMessage& m) { seen = m.text; });
-    show_tip(QStringLiteral("恭喜您，成员添加成功！"), false);
+    message_box(QStringLiteral("恭喜您，成员添加成功！"), MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(seen, QStringLiteral("恭喜您，成员添加成功！"));
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "assocman/shared/configuration.h"
+#include "core/configuration.h"
 #include "platform/db/db.h"
 #include "tools/setup/setup.h"
 

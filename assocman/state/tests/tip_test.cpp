@@ -1,0 +1,26 @@
+// The program's message procedure, as the windows use it.
+#include "assocman/state/tip.h"
+
+#include <gtest/gtest.h>
+
+#include "assocman/testing/window_test.h"
+#include "platform/ui/message.h"
+
+namespace {
+
+class Tip : public assocman_testing::WindowTest {};
+
+TEST_F(Tip, ShowTipUsesTheProgramTitleAndStopOrInformationIcon)
+{
+    app::show_tip(QStringLiteral("该用户已被锁定！无法完成登陆操作！"), true);
+    app::show_tip(QString(), false);
+    const auto shown = ui::presenter::shown();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].title, QStringLiteral("温馨提示-Tarnwick"));
+    EXPECT_EQ(shown[0].style, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_EQ(shown[0].text, QStringLiteral("该用户已被锁定！无法完成登陆操作！"));
+    EXPECT_EQ(shown[1].style, ui::MB_OK | ui::MB_ICONINFORMATION);
+    EXPECT_EQ(shown[1].text, QString());
+}
+
+}  // namespace
