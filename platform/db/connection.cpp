@@ -15,6 +15,7 @@
 #include "platform/db/db.h"
 #include "platform/db/internal.h"
 #include "platform/db/keys.h"
+#include "platform/db/testing.h"
 #include "platform/db/value.h"
 
 namespace db {

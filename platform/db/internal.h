@@ -36,7 +36,7 @@ struct Row {
     std::vector<Value> cells;
 };
 
-enum class Place { before, row, after, added, deleted };
+enum class Cursor { before, row, after, added, deleted };
 
 Statement prepare(sqlite3* handle, const std::string& sql);
 
@@ -57,15 +57,15 @@ struct ConnectionState {
 struct RecordSetState {
     Connection* connection = nullptr;
     bool open = false;
-    int kind = 0;
+    Source kind = Source::sql;  // what it was opened on, while open
     std::string table;
     std::vector<detail::Column> columns;
     std::vector<detail::Row> rows;
-    detail::Place place = detail::Place::after;
-    // Place::row: the current row. Place::deleted: the index the row after
+    detail::Cursor cursor = detail::Cursor::after;
+    // Cursor::row: the current row. Cursor::deleted: the index the row after
     // the deleted one now has.
     std::size_t index = 0;
-    // Writes not yet saved, one slot per column; for Place::added the whole
+    // Writes not yet saved, one slot per column; for Cursor::added the whole
     // new row.
     std::vector<std::optional<detail::Value>> pending;
     bool dirty = false;

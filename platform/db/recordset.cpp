@@ -22,8 +22,8 @@ using detail::bind_value;
 using detail::Blob;
 using detail::close_set;
 using detail::Column;
+using detail::Cursor;
 using detail::Kind;
-using detail::Place;
 using detail::prepare;
 using detail::Row;
 using detail::run;
@@ -132,13 +132,13 @@ namespace detail {
 void close_set(RecordSetState& s)
 {
     s.open = false;
-    s.kind = 0;
+    s.kind = Source::sql;
     s.table.clear();
     s.columns.clear();
     s.rows.clear();
     s.pending.clear();
     s.dirty = false;
-    s.place = Place::after;
+    s.cursor = Cursor::after;
     s.index = 0;
 }
 
@@ -170,8 +170,8 @@ const Value* current_value(const RecordSetState& s, std::size_t column)
 {
     static const Value kNull;
     if (!s.open) return nullptr;
-    if (s.place == Place::added) return s.pending[column] ? &*s.pending[column] : &kNull;
-    if (s.place != Place::row) return nullptr;
+    if (s.cursor == Cursor::added) return s.pending[column] ? &*s.pending[column] : &kNull;
+    if (s.cursor != Cursor::row) return nullptr;
     if (s.pending[column]) return &*s.pending[column];
     return &s.rows[s.index].cells[column];
 }
@@ -213,7 +213,7 @@ bool insert_new_row(RecordSetState& s, sqlite3* handle)
         for (auto& slot : s.pending) row->cells.push_back(slot ? *slot : Value{});
     }
     s.rows.push_back(std::move(*row));
-    s.place = Place::row;
+    s.cursor = Cursor::row;
     s.index = s.rows.size() - 1;
     clear_pending(s);
     return true;
@@ -251,11 +251,11 @@ bool update_row(RecordSetState& s, sqlite3* handle)
 // stay pending and the set stays where it is.
 bool save_pending(RecordSetState& s)
 {
-    if (s.place == Place::added) {
+    if (s.cursor == Cursor::added) {
         sqlite3* handle = handle_of(s);
         return handle && insert_new_row(s, handle);
     }
-    if (s.place == Place::row && s.dirty) {
+    if (s.cursor == Cursor::row && s.dirty) {
         sqlite3* handle = handle_of(s);
         return handle && update_row(s, handle);
     }
@@ -265,8 +265,8 @@ bool save_pending(RecordSetState& s)
 bool write_value(RecordSet& set, const std::string& field, Value value)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.kind != kTable) return false;
-    if (s.place != Place::row && s.place != Place::added) return false;
+    if (!s.open || s.kind != Source::table) return false;
+    if (s.cursor != Cursor::row && s.cursor != Cursor::added) return false;
     const auto column = column_index(s, field);
     if (!column) return false;
     s.pending[*column] = std::move(value);
@@ -311,19 +311,19 @@ bool nothing_after(sqlite3* handle, const char* tail)
 
 // Fills the set from a table or an SQL text; the error on failure. Every
 // statement is finalised before this returns.
-std::optional<Error> load(RecordSetState& s, const std::string& source, int kind,
+std::optional<Error> load(RecordSetState& s, const std::string& source, Source kind,
                           const std::vector<Param>& params)
 {
     sqlite3* handle = handle_of(s);
     if (!handle) return own_error("The database connection is not open.");
 
     std::string sql;
-    if (kind == kTable) {
+    if (kind == Source::table) {
         if (!is_identifier(source)) return own_error("Invalid table name.");
         if (!params.empty()) return own_error("A table cannot take parameters.");
         // The rowid identifies the row for writes and deletes.
         sql = "select _rowid_, * from " + quoted(source);
-    } else if (kind == kSql) {
+    } else if (kind == Source::sql) {
         // The engine would stop at a zero byte and drop the rest unseen.
         if (source.find('\0') != std::string::npos) return own_error("The SQL text holds a zero byte.");
         sql = source;
@@ -356,21 +356,21 @@ std::optional<Error> load(RecordSetState& s, const std::string& source, int kind
         return std::nullopt;  // ran; a statement without rows leaves the set closed
     }
 
-    if (!fill(s, statement.get(), kind == kTable)) {
+    if (!fill(s, statement.get(), kind == Source::table)) {
         Error error = engine_error(handle);
         close_set(s);
         return error;
     }
     s.open = true;
     s.kind = kind;
-    if (kind == kTable) s.table = source;
+    if (kind == Source::table) s.table = source;
     clear_pending(s);
-    s.place = s.rows.empty() ? Place::after : Place::row;
+    s.cursor = s.rows.empty() ? Cursor::after : Cursor::row;
     s.index = 0;
     return std::nullopt;
 }
 
-bool open_set(RecordSetState& s, const std::string& source, int kind, const std::vector<Param>& params)
+bool open_set(RecordSetState& s, const std::string& source, Source kind, const std::vector<Param>& params)
 {
     close_set(s);
     std::optional<Error> error = load(s, source, kind, params);
@@ -411,7 +411,7 @@ void recordset_set_connection(RecordSet& set, Connection& connection)
 
 void recordset_close(RecordSet& set) { close_set(Access::of(set)); }
 
-bool recordset_open(RecordSet& set, const std::string& source, int kind, const std::vector<Param>& params)
+bool recordset_open(RecordSet& set, const std::string& source, Source kind, const std::vector<Param>& params)
 {
     return open_set(Access::of(set), source, kind, params);
 }
@@ -422,20 +422,22 @@ int record_count(const RecordSet& set)
     return s.open ? static_cast<int>(s.rows.size()) : -1;
 }
 
-int position(const RecordSet& set)
+Position position(const RecordSet& set)
 {
     const RecordSetState& s = Access::of(set);
-    if (!s.open) return kNoPosition;
-    switch (s.place) {
-        case Place::before:
-            return kBeforeFirst;
-        case Place::after:
-            return kAfterLast;
-        case Place::row:
-            return static_cast<int>(s.index);
-        default:
-            return kNoPosition;
+    if (!s.open) return {};
+    switch (s.cursor) {
+        case Cursor::before:
+            return Place::before_first;
+        case Cursor::after:
+            return Place::after_last;
+        case Cursor::row:
+            return Position::at_row(static_cast<int>(s.index));
+        case Cursor::added:
+        case Cursor::deleted:
+            break;
     }
+    return {};
 }
 
 bool recordset_move_first(RecordSet& set)
@@ -443,7 +445,7 @@ bool recordset_move_first(RecordSet& set)
     RecordSetState& s = Access::of(set);
     if (!s.open || !save_pending(s)) return false;
     if (s.rows.empty()) return false;
-    s.place = Place::row;
+    s.cursor = Cursor::row;
     s.index = 0;
     return true;
 }
@@ -451,14 +453,14 @@ bool recordset_move_first(RecordSet& set)
 bool recordset_move_next(RecordSet& set)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.place == Place::after) return false;
+    if (!s.open || s.cursor == Cursor::after) return false;
     if (!save_pending(s)) return false;
     std::size_t next = 0;
-    switch (s.place) {
-        case Place::before:
+    switch (s.cursor) {
+        case Cursor::before:
             next = 0;
             break;
-        case Place::deleted:
+        case Cursor::deleted:
             next = s.index;
             break;
         default:
@@ -466,10 +468,10 @@ bool recordset_move_next(RecordSet& set)
             break;
     }
     if (next < s.rows.size()) {
-        s.place = Place::row;
+        s.cursor = Cursor::row;
         s.index = next;
     } else {
-        s.place = Place::after;
+        s.cursor = Cursor::after;
     }
     return true;
 }
@@ -477,16 +479,16 @@ bool recordset_move_next(RecordSet& set)
 bool recordset_move_previous(RecordSet& set)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.place == Place::before) return false;
-    if (s.place == Place::after && s.rows.empty()) return false;
+    if (!s.open || s.cursor == Cursor::before) return false;
+    if (s.cursor == Cursor::after && s.rows.empty()) return false;
     if (!save_pending(s)) return false;
-    if (s.place == Place::after) {
-        s.place = Place::row;
+    if (s.cursor == Cursor::after) {
+        s.cursor = Cursor::row;
         s.index = s.rows.size() - 1;
     } else if (s.index == 0) {
-        s.place = Place::before;
+        s.cursor = Cursor::before;
     } else {
-        s.place = Place::row;
+        s.cursor = Cursor::row;
         s.index = s.index - 1;
     }
     return true;
@@ -567,72 +569,73 @@ bool recordset_write_integer(RecordSet& set, const std::string& field, long long
 bool recordset_add_new(RecordSet& set)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.kind != kTable || !save_pending(s)) return false;
+    if (!s.open || s.kind != Source::table || !save_pending(s)) return false;
     clear_pending(s);
-    s.place = Place::added;
+    s.cursor = Cursor::added;
     return true;
 }
 
 bool recordset_update(RecordSet& set)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.kind != kTable) return false;
-    if (s.place != Place::row && s.place != Place::added) return false;
+    if (!s.open || s.kind != Source::table) return false;
+    if (s.cursor != Cursor::row && s.cursor != Cursor::added) return false;
     return save_pending(s);
 }
 
-bool recordset_delete(RecordSet& set, int mode)
+bool recordset_delete(RecordSet& set, Delete mode)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.kind != kTable) return false;
+    if (!s.open || s.kind != Source::table) return false;
     sqlite3* handle = handle_of(s);
     if (!handle) return false;
 
-    if (mode == kDeleteCurrent) {
-        if (s.place == Place::added) {
+    if (mode == Delete::current) {
+        if (s.cursor == Cursor::added) {
             // A row never saved: dropping it is its whole deletion.
             clear_pending(s);
-            s.place = Place::deleted;
+            s.cursor = Cursor::deleted;
             s.index = s.rows.size();
             return true;
         }
-        if (s.place != Place::row) return false;
+        if (s.cursor != Cursor::row) return false;
         if (!run(handle, "delete from " + quoted(s.table) + " where _rowid_ = ?", {s.rows[s.index].rowid})) {
             return false;
         }
         s.rows.erase(s.rows.begin() + static_cast<std::ptrdiff_t>(s.index));
         clear_pending(s);
-        s.place = Place::deleted;
+        s.cursor = Cursor::deleted;
         return true;
     }
 
-    if (mode == kDeleteAll) {
+    if (mode == Delete::all) {
         const std::string table = s.table;
         if (!run(handle, "delete from " + quoted(table), {})) return false;
-        return open_set(s, table, kTable, {}) && s.rows.empty();
+        return open_set(s, table, Source::table, {}) && s.rows.empty();
     }
+    // A mode cast from a number that names none of them.
     return false;
 }
 
-bool recordset_find(RecordSet& set, const std::string& criterion, int direction)
+bool recordset_find(RecordSet& set, const std::string& criterion, Search direction)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || direction != kSearchForward) return false;
+    if (!s.open || direction != Search::forward) return false;
     const auto parsed = detail::parse_criterion(criterion);
     const auto column = parsed ? column_index(s, parsed->field) : std::nullopt;
     if (!column || !save_pending(s)) return false;
 
     std::size_t start = s.rows.size();
-    if (s.place == Place::row || s.place == Place::deleted) start = s.index;
-    if (s.place == Place::before) start = 0;
+    if (s.cursor == Cursor::row || s.cursor == Cursor::deleted) start = s.index;
+    if (s.cursor == Cursor::before) start = 0;
     for (std::size_t i = start; i < s.rows.size(); ++i) {
         if (detail::cell_equals(s.rows[i].cells[*column], parsed->number)) {
-            s.place = Place::row;
+            s.cursor = Cursor::row;
             s.index = i;
             return true;
         }
     }
-    s.place = Place::after;
+    s.cursor = Cursor::after;
     return false;
 }
 
