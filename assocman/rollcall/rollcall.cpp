@@ -77,7 +77,7 @@ Rebuild rebuild_list()
     const int members = db::record_count(*set);
     for (int i = 0; i < members; ++i) {
         std::string name;
-        (void)db::recordset_read_text(*set, "name", name);  // a NULL name goes in as the empty text
+        (void)db::recordset_read_text(*set, "name", name);  // unreadable: goes in as the empty text
         db::RecordSet* adder = ui::recordset(kWindow, kAdder);
         if (!adder) return Rebuild::window_gone;
         // A refused insert has shown the engine's error; that member is left
