@@ -11,7 +11,8 @@ namespace admin {
 void connect_window_database(const QString& window, const QString& connection_unit)
 {
     db::Connection* connection = ui::connection(window, connection_unit);
-    if (connection) app::connect_program_database(*connection);
+    // Left to the record set: its opening reports a connection that failed.
+    if (connection) (void)app::connect_program_database(*connection);
 }
 
 void open_admin_table(const QString& window, const QString& connection_unit, const QString& recordset_unit)
@@ -20,7 +21,9 @@ void open_admin_table(const QString& window, const QString& connection_unit, con
     db::RecordSet* records = ui::recordset(window, recordset_unit);
     if (!connection || !records) return;
     db::recordset_set_connection(*records, *connection);
-    db::recordset_open(*records, kAdminTable, db::kTable);
+    // A failed open has shown the engine's error and leaves the set closed,
+    // which the callers read from its row count.
+    (void)db::recordset_open(*records, kAdminTable, db::Source::table);
 }
 
 TableState reopen_admin_table_if_closed(const QString& window, const QString& connection_unit,
@@ -40,13 +43,16 @@ TableState reopen_admin_table_if_closed(const QString& window, const QString& co
 bool find_account_row(db::RecordSet& records, const std::string& name,
                       const std::function<bool(db::RecordSet&)>& also)
 {
-    db::recordset_move_first(records);
+    // Nothing is pending on these rows (a write that failed is dropped by
+    // reopening the table), so the moves are refused only past the rows; a
+    // field that cannot be read is the empty text, which names no account.
+    (void)db::recordset_move_first(records);
     const int rows = db::record_count(records);
     for (int row = 0; row < rows; ++row) {
         std::string adminname;
-        db::recordset_read_text(records, "adminname", adminname);
+        (void)db::recordset_read_text(records, "adminname", adminname);
         if (adminname == name && also(records)) return true;
-        db::recordset_move_next(records);
+        (void)db::recordset_move_next(records);
     }
     return false;
 }

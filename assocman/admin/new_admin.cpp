@@ -28,7 +28,7 @@ bool lacks_rights(db::RecordSet& records, const std::string& name)
 {
     return find_account_row(records, name, [](db::RecordSet& row) {
         std::string rights;
-        db::recordset_read_text(row, "quanxian", rights);
+        (void)db::recordset_read_text(row, "quanxian", rights);  // unreadable: no rights
         return rights != kSuperAdmin;
     });
 }

@@ -36,7 +36,7 @@ bool find_account(db::RecordSet& records, const std::string& name, const std::st
 {
     return find_account_row(records, name, [&](db::RecordSet& row) {
         std::string adminpass;
-        db::recordset_read_text(row, "adminpass", adminpass);
+        (void)db::recordset_read_text(row, "adminpass", adminpass);  // unreadable: matches no digest
         return adminpass == old_digest;
     });
 }

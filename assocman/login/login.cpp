@@ -73,7 +73,9 @@ void on_login()
     db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
     int rows = 0;
     if (records) {
-        db::recordset_open(*records, "adminuser", db::kTable);
+        // A table that cannot be opened shows the engine's error, counts -1
+        // rows and so ends as a wrong name or password.
+        (void)db::recordset_open(*records, "adminuser", db::Source::table);
         rows = db::record_count(*records);
     }
 
@@ -81,9 +83,11 @@ void on_login()
         std::string adminname;
         std::string adminpass;
         bool disabled = false;
-        db::recordset_read_text(*records, "adminname", adminname);
-        db::recordset_read_text(*records, "adminpass", adminpass);
-        db::recordset_read_bool(*records, "disabled", disabled);
+        // A field that cannot be read is the empty text, which matches no
+        // typed name, or false: a NULL `disabled` locks nothing.
+        (void)db::recordset_read_text(*records, "adminname", adminname);
+        (void)db::recordset_read_text(*records, "adminpass", adminpass);
+        (void)db::recordset_read_bool(*records, "disabled", disabled);
 
         if (ui::text(kWindow, kName).toStdString() == adminname &&
             assoc::password_digest(ui::text(kWindow, kPassword).toStdString()) == adminpass) {
@@ -96,7 +100,7 @@ void on_login()
             ui::load_window(forms::workspace::window);
             return;
         }
-        db::recordset_move_next(*records);
+        (void)db::recordset_move_next(*records);  // nothing is written here, so only the end refuses it
     }
 
     app::show_tip("用户名或密码错误！无法完成验证！", false);

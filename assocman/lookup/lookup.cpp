@@ -37,13 +37,13 @@ db::RecordSet* records() { return ui::recordset(kWindow, kRecordSet); }
 bool open_members()
 {
     db::RecordSet* set = records();
-    return set && db::recordset_open(*set, "causer", db::kTable);
+    return set && db::recordset_open(*set, "causer", db::Source::table);
 }
 
 QString read_text(db::RecordSet& set, const char* field)
 {
     std::string value;
-    db::recordset_read_text(set, field, value);
+    (void)db::recordset_read_text(set, field, value);  // unreadable: shown as the empty text
     return QString::fromStdString(value);
 }
 
@@ -83,10 +83,11 @@ void on_lookup()
     const int rows = set ? db::record_count(*set) : 0;
     for (int row = 0; row < rows; ++row) {
         std::string name;
-        db::recordset_read_text(*set, "name", name);
+        (void)db::recordset_read_text(*set, "name", name);  // unreadable: the empty text, never wanted
         if (name == wanted) {
             long long id = 0;
-            db::recordset_read_integer(*set, "id", id);
+            // The database gives every row its integer id.
+            (void)db::recordset_read_integer(*set, "id", id);
             found.member_id = id;
             ui::set_text(kWindow, kName, QString::fromStdString(name));
             ui::set_text(kWindow, kNumber, read_text(*set, "xuehao"));
@@ -96,7 +97,7 @@ void on_lookup()
             found.member_found = true;
             return;
         }
-        db::recordset_move_next(*set);
+        (void)db::recordset_move_next(*set);  // a fresh set with nothing pending: only the end refuses it
     }
 
     app::show_tip("抱歉，尚未查找到您需要的信息！", false);
@@ -129,8 +130,9 @@ void on_save()
     if (!opened || !set) return;
 
     // The row is found again by its id, so a renamed member stays the same row.
-    db::recordset_move_first(*set);
-    bool saved = db::recordset_find(*set, "id=" + std::to_string(found.member_id), db::kSearchForward);
+    // Refused only for an empty table, where the find below fails as well.
+    (void)db::recordset_move_first(*set);
+    bool saved = db::recordset_find(*set, "id=" + std::to_string(found.member_id), db::Search::forward);
     if (saved) {
         saved = db::recordset_write_text(*set, "name", ui::text(kWindow, kName).toStdString()) &&
                 db::recordset_write_text(*set, "xuehao", ui::text(kWindow, kNumber).toStdString()) &&

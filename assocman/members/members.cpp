@@ -66,7 +66,7 @@ void add_on_add()
     const bool added =
         records &&
         db::recordset_open(*records, "insert into causer (name,phonenum,class,sex,xuehao) values (?,?,?,?,?)",
-                           db::kSql, values);
+                           db::Source::sql, values);
     if (!added) {
         app::show_tip("很抱歉，成员添加失败，请检查资料是否填写正确！", false);
         return;
@@ -95,7 +95,7 @@ void list_on_created()
     db::recordset_set_connection(*records, *connection);
     // A failed open has already shown the engine's error; the list stays empty.
     // That box lets a posted close through; the list then finds no window.
-    db::recordset_open(*records, "select * from causer", db::kSql);
+    (void)db::recordset_open(*records, "select * from causer", db::Source::sql);
     // The list reads the set's rows as it draws them: one snapshot, no copy.
     // Columns as the header shows them: name, phone, number, sex, department, remarks.
     ui::show_recordset_rows(kListWindow, kList, kListRecordSet,

@@ -30,7 +30,7 @@ db::RecordSet* notes_set() { return ui::recordset(kWindow, kRecordSet); }
 std::string read_text(db::RecordSet& set, const std::string& field)
 {
     std::string value;
-    db::recordset_read_text(set, field, value);
+    (void)db::recordset_read_text(set, field, value);  // unreadable: the empty text
     return value;
 }
 
@@ -45,24 +45,28 @@ void clear_shown_note()
 // Notes are known by title alone: the row behind a list item is the first
 // one, in the set's order, whose title equals the item's text. Leaves the set
 // on that row.
+//
+// The scans leave the moves unchecked: no write stays pending on this set (a
+// new row that was not saved is dropped at once), so a move is refused only
+// on an empty or a closed set, where the row count leaves no row to visit.
 bool move_to_note(db::RecordSet& set, const std::string& title)
 {
-    db::recordset_move_first(set);
+    (void)db::recordset_move_first(set);
     const int rows = db::record_count(set);
     for (int row = 0; row < rows; ++row) {
         if (read_text(set, "title") == title) return true;
-        db::recordset_move_next(set);
+        (void)db::recordset_move_next(set);
     }
     return false;
 }
 
 bool is_duplicate(db::RecordSet& set, const std::string& title, const std::string& body)
 {
-    db::recordset_move_first(set);
+    (void)db::recordset_move_first(set);
     const int rows = db::record_count(set);
     for (int row = 0; row < rows; ++row) {
         if (read_text(set, "title") == title || read_text(set, "text") == body) return true;
-        db::recordset_move_next(set);
+        (void)db::recordset_move_next(set);
     }
     return false;
 }
@@ -77,7 +81,8 @@ bool store_note(db::RecordSet& set, const std::string& title, const std::string&
                        db::recordset_write_text(set, "class", category) && db::recordset_update(set);
     // A new row that could not be saved would otherwise be tried again by
     // the next move and keep every later scan from starting.
-    if (!saved) db::recordset_delete(set, db::kDeleteCurrent);
+    // Dropping a row that was never saved cannot fail.
+    if (!saved) (void)db::recordset_delete(set, db::Delete::current);
     return saved;
 }
 
@@ -89,13 +94,15 @@ void on_created()
     const app::ProgramState& s = app::state();
 
     db::Connection* connection = ui::connection(kWindow, kConnection);
-    if (connection) app::connect_program_database(*connection);
+    // Left to the record set: its opening reports a connection that failed.
+    if (connection) (void)app::connect_program_database(*connection);
     ui::set_caption(kWindow, s.association_name + "-课堂问题与记录");
 
     db::RecordSet* set = notes_set();
     if (set && connection) {
         db::recordset_set_connection(*set, *connection);
-        db::recordset_open(*set, "ketang", db::kTable);
+        // A failed open shows the engine's error and counts -1 rows: the list stays empty.
+        (void)db::recordset_open(*set, "ketang", db::Source::table);
         set = notes_set();  // the open may have shown the engine's error
     }
     // Drops the designer's placeholder from the note fields.
@@ -107,7 +114,7 @@ void on_created()
     const int rows = db::record_count(*set);
     for (int row = 0; row < rows; ++row) {
         ui::add_item(kWindow, kNoteList, QString::fromStdString(read_text(*set, "title")));
-        db::recordset_move_next(*set);
+        (void)db::recordset_move_next(*set);  // a fresh set: only the end refuses it
     }
 }
 
@@ -117,7 +124,8 @@ void on_show_note()
     if (!set || !move_to_note(*set, selected_title().toStdString())) return;
 
     db::DateTime time;
-    db::recordset_read_datetime(*set, "time", time);
+    // A time that is NULL or no date-time shows as the zero date-time.
+    (void)db::recordset_read_datetime(*set, "time", time);
     ui::set_text(kWindow, kShownTitle, QString::fromStdString(read_text(*set, "title")));
     ui::set_text(kWindow, kShownTime,
                  QString::fromStdString(assoc::date_time_text(time.year, time.month, time.day, time.hour,
@@ -168,7 +176,7 @@ void on_delete()
 
     db::RecordSet* set = notes_set();
     if (!set || !move_to_note(*set, ui::item_text(kWindow, kNoteList, selected).toStdString())) return;
-    if (!db::recordset_delete(*set, db::kDeleteCurrent)) {
+    if (!db::recordset_delete(*set, db::Delete::current)) {
         app::show_tip("抱歉，记录删除失败！请稍后重试！", true);
         return;
     }

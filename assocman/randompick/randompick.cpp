@@ -26,7 +26,7 @@ void on_created()
     db::Connection* connection = ui::connection(kWindow, kConnection);
     db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
     // A failed connection leaves the set unopened, which then yields no names.
-    if (connection) app::connect_program_database(*connection);
+    if (connection) (void)app::connect_program_database(*connection);
 
     ui::set_caption(kWindow, s.association_name + "-随机选人功能");
 
@@ -36,15 +36,17 @@ void on_created()
     s.pick_names.clear();
     if (connection && records) {
         db::recordset_set_connection(*records, *connection);
-        db::recordset_open(*records, "qiandao", db::kTable);
         // Every row is a candidate, present or absent; a set that did not
-        // open counts -1 rows and adds nothing.
+        // open has shown the engine's error, counts -1 rows and adds nothing.
+        (void)db::recordset_open(*records, "qiandao", db::Source::table);
         const int rows = db::record_count(*records);
         for (int row = 0; row < rows; ++row) {
             std::string name;
-            db::recordset_read_text(*records, "name", name);
+            // An unreadable name is the empty text, a candidate like any
+            // other; the moves write nothing, so only the end refuses them.
+            (void)db::recordset_read_text(*records, "name", name);
             s.pick_names.append(QString::fromStdString(name));
-            db::recordset_move_next(*records);
+            (void)db::recordset_move_next(*records);
         }
     }
 

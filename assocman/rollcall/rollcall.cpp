@@ -37,7 +37,8 @@ bool g_unsaved_mark = false;
 QString name_of_current_row()
 {
     std::string name;
-    if (db::RecordSet* set = list()) db::recordset_read_text(*set, "name", name);
+    // After the last row, or on a list that did not open, the empty text.
+    if (db::RecordSet* set = list()) (void)db::recordset_read_text(*set, "name", name);
     return QString::fromStdString(name);
 }
 
@@ -64,31 +65,31 @@ Rebuild rebuild_list()
     if (!c || !set) return Rebuild::window_gone;
     if (!db::begin_transaction(*c)) return Rebuild::failed;
 
-    const bool opened = db::recordset_open(*set, "qiandao", db::kTable);
+    const bool opened = db::recordset_open(*set, "qiandao", db::Source::table);
     if (!(set = list())) return Rebuild::window_gone;
-    const bool cleared = opened && db::recordset_delete(*set, db::kDeleteAll);
+    const bool cleared = opened && db::recordset_delete(*set, db::Delete::all);
     if (!(set = list())) return Rebuild::window_gone;
     if (!cleared) return Rebuild::failed;
 
-    const bool listed = db::recordset_open(*set, "select name from causer", db::kSql);
+    const bool listed = db::recordset_open(*set, "select name from causer", db::Source::sql);
     if (!(set = list())) return Rebuild::window_gone;
     if (!listed) return Rebuild::failed;
     const int members = db::record_count(*set);
     for (int i = 0; i < members; ++i) {
         std::string name;
-        db::recordset_read_text(*set, "name", name);
+        (void)db::recordset_read_text(*set, "name", name);  // unreadable: goes in as the empty text
         db::RecordSet* adder = ui::recordset(kWindow, kAdder);
         if (!adder) return Rebuild::window_gone;
         // A refused insert has shown the engine's error; that member is left
         // out and the others go in. A failure that ended the transaction
         // itself ends the rebuild: the inserts after it would be saved one by
         // one on top of the old list.
-        if (!db::recordset_open(*adder, "insert into qiandao (name) values (?)", db::kSql, {name})) {
+        if (!db::recordset_open(*adder, "insert into qiandao (name) values (?)", db::Source::sql, {name})) {
             if (!(c = connection())) return Rebuild::window_gone;
             if (!db::in_transaction(*c)) return Rebuild::failed;
         }
         if (!(set = list())) return Rebuild::window_gone;
-        db::recordset_move_next(*set);
+        (void)db::recordset_move_next(*set);  // a read-only set: only the end refuses it
     }
     if (!(c = connection())) return Rebuild::window_gone;
     return db::commit_transaction(*c) ? Rebuild::done : Rebuild::failed;
@@ -106,7 +107,7 @@ void on_created()
     if (!c || !set || !adder) return;
 
     // A failed connection fails the rebuild below.
-    app::connect_program_database(*c);
+    (void)app::connect_program_database(*c);
     db::recordset_set_connection(*set, *c);
     db::recordset_set_connection(*adder, *c);
 
@@ -133,9 +134,12 @@ void on_created()
 
     if (!(set = list())) return;
     db::recordset_close(*set);
-    db::recordset_open(*set, "qiandao", db::kTable);
+    // A list that does not open has shown the engine's error; the window then
+    // shows no name and every mark tells that it was not saved. A move to the
+    // first row is refused only on an empty list, which has no name to show.
+    (void)db::recordset_open(*set, "qiandao", db::Source::table);
     if (!(set = list())) return;
-    db::recordset_move_first(*set);
+    (void)db::recordset_move_first(*set);
     show_name(name_of_current_row());
 }
 
@@ -145,17 +149,21 @@ void append_names(bool present, std::string& text)
 {
     db::RecordSet* set = list();
     if (!set) return;
-    db::recordset_move_first(*set);
+    // Nothing is pending when the report is written (the list stood after its
+    // last row, which only a successful move reaches), so the moves are
+    // refused only past the rows. An unreadable mark reads as absent and an
+    // unreadable name as an empty line.
+    (void)db::recordset_move_first(*set);
     const int rows = db::record_count(*set);
     for (int i = 0; i < rows; ++i) {
         bool dao = false;
-        db::recordset_read_bool(*set, "dao", dao);
+        (void)db::recordset_read_bool(*set, "dao", dao);
         if (dao == present) {
             std::string name;
-            db::recordset_read_text(*set, "name", name);
+            (void)db::recordset_read_text(*set, "name", name);
             text += name + "\r\n";
         }
-        db::recordset_move_next(*set);
+        (void)db::recordset_move_next(*set);
     }
 }
 
@@ -187,8 +195,9 @@ void mark(bool present)
 {
     db::RecordSet* set = list();
     if (!set) return;
-    if (db::position(*set) == db::kAfterLast) {
-        db::recordset_move_previous(*set);
+    if (db::position(*set) == db::Place::after_last) {
+        // Refused only on an empty list: no name, and a report without names.
+        (void)db::recordset_move_previous(*set);
         show_name(name_of_current_row());
         app::show_tip("当前已经是最后一位成员！", false);
         // Closed while the box was up: with no list left to walk, a report
@@ -197,7 +206,9 @@ void mark(bool present)
         write_report();
         return;
     }
-    db::recordset_write_integer(*set, "dao", present ? 1 : 0);
+    // Refused only when the list is not open; the move below is then refused
+    // too and tells that the mark was not saved.
+    (void)db::recordset_write_integer(*set, "dao", present ? 1 : 0);
     // Moving on saves the mark. When that fails (another program holds the
     // database) the mark stays pending on this row and the member stays
     // shown: the next press, or a move, saves it.
@@ -219,7 +230,7 @@ void on_previous()
 {
     db::RecordSet* set = list();
     if (!set) return;
-    if (db::position(*set) == 0) {
+    if (db::position(*set).row == 0) {
         show_name(name_of_current_row());
         app::show_tip("当前已经是第一条记录！", false);
         return;
@@ -232,8 +243,8 @@ void on_next()
 {
     db::RecordSet* set = list();
     if (!set) return;
-    if (db::position(*set) == db::kAfterLast) {
-        db::recordset_move_previous(*set);
+    if (db::position(*set) == db::Place::after_last) {
+        (void)db::recordset_move_previous(*set);  // refused only on an empty list, which has no name
         show_name(name_of_current_row());
         app::show_tip("当前已经是最后一条记录！", false);
         return;

@@ -55,6 +55,6 @@ std::string program_database_file(const std::string& program_folder);
 // Connects a window's connection to the program's database with the
 // deciphered database password. False when the connection fails; nothing is
 // shown.
-bool connect_program_database(db::Connection& connection);
+[[nodiscard]] bool connect_program_database(db::Connection& connection);
 
 }  // namespace app

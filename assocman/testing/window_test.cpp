@@ -117,7 +117,7 @@ void WindowTest::run(const std::string& sql, const std::vector<db::Param>& param
     db::Connection c;
     db::RecordSet rs;
     ASSERT_TRUE(connect(c, rs));
-    ASSERT_TRUE(db::recordset_open(rs, sql, db::kSql, params)) << sql;
+    ASSERT_TRUE(db::recordset_open(rs, sql, db::Source::sql, params)) << sql;
 }
 
 }  // namespace assocman_testing

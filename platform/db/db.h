@@ -8,40 +8,64 @@
 // writes go straight to the file, identified by rowid, and wait up to five
 // seconds for another connection's write to finish.
 //
-// Position of a record set:
-//   0 .. n-1  the current row
-//   -2        no position: the set is not open, the current row is a new row
-//             not saved yet, or the current row has just been deleted
-//   -3        before the first row (BOF)
-//   -4        after the last row (EOF); an empty set stands here, so a loop
-//             that tests for "after the last row" ends at once
-//
 // Errors are values. Only opening a record set reports an error to the user,
 // through the presenter hook; every other failure is a quiet `false`.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 namespace db {
 
-// Kinds for recordset_open.
-inline constexpr int kSql = 1;
-inline constexpr int kTable = 2;
+// What recordset_open's `source` is.
+enum class Source {
+    sql,    // one SQL statement
+    table,  // a table name: the set can then be written and deleted from
+};
 
-// Modes for recordset_delete.
-inline constexpr int kDeleteCurrent = 1;
-inline constexpr int kDeleteAll = 3;
+// What recordset_delete deletes.
+enum class Delete {
+    current,  // the current row
+    all,      // every row of the table
+};
 
-// Direction for recordset_find.
-inline constexpr int kSearchForward = 1;
+// Which way recordset_find searches.
+enum class Search {
+    forward,  // from the current row towards the last
+};
 
-inline constexpr int kNoPosition = -2;
-inline constexpr int kBeforeFirst = -3;
-inline constexpr int kAfterLast = -4;
+// Where a record set stands.
+enum class Place {
+    on_row,        // on a row: Position::row says which
+    none,          // no position: the set is not open, the current row is a new
+                   // row not saved yet, or the current row has just been deleted
+    before_first,  // before the first row
+    after_last,    // after the last row; an empty set stands here, so a loop
+                   // that tests for "after the last row" ends at once
+};
+
+// Where a set stands: `position(set) == Place::after_last` asks for a place,
+// `position(set).row == 0` for the first row.
+struct Position {
+    constexpr Position() = default;
+    // Not explicit: a place off the rows reads as the position it is.
+    constexpr Position(Place off_row) : place(off_row) {}
+    static constexpr Position at_row(int row)
+    {
+        Position on;
+        on.place = Place::on_row;
+        on.row = row;
+        return on;
+    }
+    bool operator==(const Position&) const = default;
+
+    Place place = Place::none;
+    std::optional<int> row;  // counted from 0; only on a row
+};
 
 // A bound parameter of an SQL text: NULL, integer, real or UTF-8 text.
 using Param = std::variant<std::monostate, long long, double, std::string>;
@@ -69,7 +93,7 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    bool is_open() const;
+    [[nodiscard]] bool is_open() const;
 
 private:
     friend struct Access;
@@ -131,12 +155,9 @@ void set_error_presenter(std::function<void(const Error&)> presenter);
 // does not open the file, the password is tried the usual way, so what opens
 // and what fails is what the library decides: a file rekeyed meanwhile fails
 // with the old password as before.
-bool db_connect_access(Connection& connection, const std::string& file, const std::string& password);
+[[nodiscard]] bool db_connect_access(Connection& connection, const std::string& file,
+                                     const std::string& password);
 void db_close(Connection& connection);
-
-// How long a statement of this connection waits for another connection's
-// lock before it fails as busy (five seconds after a connect).
-void set_busy_timeout(Connection& connection, int milliseconds);
 
 // Transactions. While one is open, the writes and reads of every set bound to
 // the connection belong to it, and nothing is on the file until the commit;
@@ -165,77 +186,70 @@ void derive_key(const std::string& file, const std::string& password);
 // derived is dropped when it is done.
 void forget_derived_keys();
 
-namespace detail {
-struct KeyCounts {
-    unsigned long derived = 0;    // keys derived by this layer
-    unsigned long raw_opens = 0;  // connections opened with a kept or derived key
-};
-// For tests: counts since the process started.
-KeyCounts key_counts();
-}  // namespace detail
-
 // Binds a set to a connection; a set that is open is closed first.
 void recordset_set_connection(RecordSet& set, Connection& connection);
 void recordset_close(RecordSet& set);
 
-// kind kTable: `source` is a table name (a plain identifier; the set can then
-// be written and deleted from). kind kSql: `source` is one SQL statement whose
-// `?` placeholders take `params` in order. A statement without result columns
-// runs and leaves the set closed. An open set is closed first. On failure the
-// presenter gets the engine's text and the set stays closed.
-bool recordset_open(RecordSet& set, const std::string& source, int kind,
-                    const std::vector<Param>& params = {});
+// Source::table: `source` is a table name (a plain identifier; the set can
+// then be written and deleted from). Source::sql: `source` is one SQL
+// statement whose `?` placeholders take `params` in order. A statement without
+// result columns runs and leaves the set closed. An open set is closed first.
+// On failure the presenter gets the engine's text and the set stays closed.
+[[nodiscard]] bool recordset_open(RecordSet& set, const std::string& source, Source kind,
+                                  const std::vector<Param>& params = {});
 
-int record_count(const RecordSet& set);  // -1 when the set is not open
-int position(const RecordSet& set);
+[[nodiscard]] int record_count(const RecordSet& set);  // -1 when the set is not open
+[[nodiscard]] Position position(const RecordSet& set);
 
 // A move first saves pending writes of the current row; if that fails, or the
 // move is not possible, nothing changes and the result is false.
-bool recordset_move_first(RecordSet& set);
-bool recordset_move_next(RecordSet& set);
-bool recordset_move_previous(RecordSet& set);
+[[nodiscard]] bool recordset_move_first(RecordSet& set);
+[[nodiscard]] bool recordset_move_next(RecordSet& set);
+[[nodiscard]] bool recordset_move_previous(RecordSet& set);
 
 // Field names are matched without regard to ASCII case. Without a current
 // row `var` becomes empty and the result is false.
-bool recordset_read_text(RecordSet& set, const std::string& field, std::string& var);
-bool recordset_read_bool(RecordSet& set, const std::string& field, bool& var);
-bool recordset_read_integer(RecordSet& set, const std::string& field, long long& var);
-bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime& var);
+[[nodiscard]] bool recordset_read_text(RecordSet& set, const std::string& field, std::string& var);
+[[nodiscard]] bool recordset_read_bool(RecordSet& set, const std::string& field, bool& var);
+[[nodiscard]] bool recordset_read_integer(RecordSet& set, const std::string& field, long long& var);
+[[nodiscard]] bool recordset_read_datetime(RecordSet& set, const std::string& field, DateTime& var);
 
 // Reads a field of row `row` (counted from 0 in the set's order) as text, as
 // recordset_read_text would, without moving the current row: a view can show
 // any row of the snapshot when it needs it. Writes still pending on the
 // current row are not seen. False with `var` empty when the set is not open,
 // the row is out of range or there is no such field.
-bool recordset_read_text_at(const RecordSet& set, int row, const std::string& field, std::string& var);
+[[nodiscard]] bool recordset_read_text_at(const RecordSet& set, int row, const std::string& field,
+                                          std::string& var);
 
 // Writes are kept with the current row until recordset_update or a move off
 // the row saves them. Only sets opened on a table accept writes.
-bool recordset_write_text(RecordSet& set, const std::string& field, const std::string& value);
-bool recordset_write_integer(RecordSet& set, const std::string& field, long long value);
-bool recordset_add_new(RecordSet& set);
-bool recordset_update(RecordSet& set);
+[[nodiscard]] bool recordset_write_text(RecordSet& set, const std::string& field, const std::string& value);
+[[nodiscard]] bool recordset_write_integer(RecordSet& set, const std::string& field, long long value);
+[[nodiscard]] bool recordset_add_new(RecordSet& set);
+[[nodiscard]] bool recordset_update(RecordSet& set);
 
-// kDeleteCurrent deletes the current row (it stays current with position -2
-// until the next move, which goes on from where it stood); kDeleteAll empties
-// the table and re-reads it, true when the set is then empty. A delete that
-// fails changes nothing: the set keeps its rows and its place.
-bool recordset_delete(RecordSet& set, int mode);
+// Delete::current deletes the current row (the set then stands at
+// Place::none until the next move, which goes on from where the row stood);
+// Delete::all empties the table and re-reads it, true when the set is then
+// empty. A delete that fails, or a mode that is neither (a number cast to
+// Delete), changes nothing: the set keeps its rows and its place.
+[[nodiscard]] bool recordset_delete(RecordSet& set, Delete mode);
 
 // criterion: "<field>=<integer>", e.g. "id=42". Searches from the current row
 // on; a match becomes current, otherwise the set ends after its last row.
-bool recordset_find(RecordSet& set, const std::string& criterion, int direction);
+[[nodiscard]] bool recordset_find(RecordSet& set, const std::string& criterion, Search direction);
 
 // Runs the program's own statements (several, separated by ";") in one
 // transaction: all of them, or on failure none. Meant for fixed text such as
 // the tables of a new database, never for text built from input. Silent; false
 // also when the connection is not open.
-bool run_script(Connection& connection, const std::string& statements);
+[[nodiscard]] bool run_script(Connection& connection, const std::string& statements);
 
 // Creates a new keyed database file and runs `statements` in it as run_script
 // does. Refuses a file that exists. On failure nothing is left behind and
 // `error` (if given) says why.
-bool create_keyed_database(const std::string& file, const std::string& password,
-                           const std::string& statements, std::string* error);
+[[nodiscard]] bool create_keyed_database(const std::string& file, const std::string& password,
+                                         const std::string& statements, std::string* error);
 
 }  // namespace db

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "platform/db/db.h"
+#include "platform/db/testing.h"
 
 namespace db {
 

@@ -41,7 +41,7 @@ private:
 // is empty.
 RawKey raw_key_for(const std::string& file, const std::string& password);
 
-// Tests count what happened through db::detail::key_counts().
+// Tests count what happened through db::detail::key_counts() (testing.h).
 void count_raw_key_open();
 
 }  // namespace db::detail

@@ -108,11 +108,11 @@ bool add_first_administrator(const std::string& file, const std::string& passwor
     db::set_error_presenter([&engine_text](const db::Error& failure) { engine_text = failure.text; });
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
-    const bool ok =
-        db::recordset_open(set,
-                           "insert into adminuser (adminname, adminpass, quanxian, disabled)"
-                           " values (?, ?, ?, 0)",
-                           db::kSql, {kAdminName, assoc::password_digest(kAdminPassword), kAdminRights});
+    const bool ok = db::recordset_open(set,
+                                       "insert into adminuser (adminname, adminpass, quanxian, disabled)"
+                                       " values (?, ?, ?, 0)",
+                                       db::Source::sql,
+                                       {kAdminName, assoc::password_digest(kAdminPassword), kAdminRights});
     db::set_error_presenter(nullptr);
     if (!ok) error = "Cannot add the administrator: " + engine_text;
     return ok;

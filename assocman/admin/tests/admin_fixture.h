@@ -16,6 +16,7 @@
 #include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
+#include "platform/db/testing.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -73,14 +74,14 @@ protected:
         db::Connection c;
         db::RecordSet rs;
         EXPECT_TRUE(connect(c, rs));
-        EXPECT_TRUE(db::recordset_open(rs, "select * from adminuser order by rowid", db::kSql));
+        EXPECT_TRUE(db::recordset_open(rs, "select * from adminuser order by rowid", db::Source::sql));
         std::vector<Account> out(static_cast<std::size_t>(std::max(0, db::record_count(rs))));
         for (Account& a : out) {
-            db::recordset_read_text(rs, "adminname", a.name);
-            db::recordset_read_text(rs, "adminpass", a.pass);
-            db::recordset_read_text(rs, "quanxian", a.rights);
-            db::recordset_read_bool(rs, "disabled", a.disabled);
-            db::recordset_move_next(rs);
+            EXPECT_TRUE(db::recordset_read_text(rs, "adminname", a.name));
+            EXPECT_TRUE(db::recordset_read_text(rs, "adminpass", a.pass));
+            EXPECT_TRUE(db::recordset_read_text(rs, "quanxian", a.rights));
+            EXPECT_TRUE(db::recordset_read_bool(rs, "disabled", a.disabled));
+            EXPECT_TRUE(db::recordset_move_next(rs));
         }
         return out;
     }
@@ -115,9 +116,9 @@ protected:
         ASSERT_NE(own, nullptr);
         db::set_busy_timeout(*own, 20);
         ASSERT_TRUE(connect(holder, holder_set));
-        ASSERT_TRUE(db::recordset_open(holder_set, "begin exclusive", db::kSql));
+        ASSERT_TRUE(db::recordset_open(holder_set, "begin exclusive", db::Source::sql));
     }
-    void release_database() { ASSERT_TRUE(db::recordset_open(holder_set, "rollback", db::kSql)); }
+    void release_database() { ASSERT_TRUE(db::recordset_open(holder_set, "rollback", db::Source::sql)); }
 
     // The engine's box for a database held by another program.
     static void expect_engine_busy_box(const ui::ShownMessage& box)

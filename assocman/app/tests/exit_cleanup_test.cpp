@@ -5,6 +5,7 @@
 #include "assocman/state/state.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
+#include "platform/db/testing.h"
 
 namespace {
 

@@ -31,7 +31,7 @@ int count_rows(db::Connection& connection, const std::string& table)
 {
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
-    db::recordset_open(set, table, db::kTable);
+    (void)db::recordset_open(set, table, db::Source::table);  // a missing table counts -1
     return db::record_count(set);
 }
 

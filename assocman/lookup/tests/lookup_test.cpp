@@ -14,6 +14,7 @@
 #include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
+#include "platform/db/testing.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 
@@ -57,7 +58,7 @@ protected:
             for (const auto& f : m) params.push_back(f ? db::Param{*f} : db::Param{});
             ASSERT_TRUE(db::recordset_open(
                 rs, "insert into causer (name, phonenum, class, xuehao, otherinfo) values (?, ?, ?, ?, ?)",
-                db::kSql, params));
+                db::Source::sql, params));
         }
     }
 
@@ -66,12 +67,12 @@ protected:
         Row r;
         for (const std::string& f : kFields) {
             EXPECT_TRUE(db::recordset_open(
-                rs, "select " + f + " as v, " + f + " is null as n from causer where id = ?", db::kSql,
+                rs, "select " + f + " as v, " + f + " is null as n from causer where id = ?", db::Source::sql,
                 {id}));
             std::string text;
             long long is_null = 0;
-            db::recordset_read_text(rs, "v", text);
-            db::recordset_read_integer(rs, "n", is_null);
+            EXPECT_TRUE(db::recordset_read_text(rs, "v", text));
+            EXPECT_TRUE(db::recordset_read_integer(rs, "n", is_null));
             r.push_back(is_null ? std::nullopt : std::optional{text});
         }
         return r;
@@ -251,7 +252,7 @@ TEST_F(LookupWindow, SaveOfAVanishedRowChangesNothingAndSaysSo)
     open();
     look_up("ann");
     click("按钮信息纠错");
-    ASSERT_TRUE(db::recordset_open(rs, "delete from causer where id = 1", db::kSql));
+    ASSERT_TRUE(db::recordset_open(rs, "delete from causer where id = 1", db::Source::sql));
     const Row bob = stored(2);
     ui::set_text(kWin, kBoxes[0], "changed");
     click("按钮保存数据");
@@ -259,7 +260,7 @@ TEST_F(LookupWindow, SaveOfAVanishedRowChangesNothingAndSaysSo)
     EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONSTOP);
     EXPECT_NE(messages().front(), kUpdated);
     EXPECT_EQ(stored(2), bob);
-    ASSERT_TRUE(db::recordset_open(rs, "select id from causer", db::kSql));
+    ASSERT_TRUE(db::recordset_open(rs, "select id from causer", db::Source::sql));
     EXPECT_EQ(db::record_count(rs), 1);
 }
 
@@ -275,7 +276,7 @@ TEST_F(LookupWindow, FailedSaveKeepsTheEditForTheRetry)
     db::Connection holder;
     db::RecordSet held;
     ASSERT_TRUE(connect(holder, held));
-    ASSERT_TRUE(db::recordset_open(held, "begin immediate", db::kSql));
+    ASSERT_TRUE(db::recordset_open(held, "begin immediate", db::Source::sql));
     ui::set_text(kWin, kBoxes[0], "changed");
     click("按钮保存数据");
     EXPECT_EQ(messages(), QStringList{"抱歉，本条数据未能更新！"});
@@ -284,7 +285,7 @@ TEST_F(LookupWindow, FailedSaveKeepsTheEditForTheRetry)
     EXPECT_EQ(boxes(), (QStringList{"changed", "1", "数学系", "2", "x"}));
     EXPECT_EQ(stored(1)[0], "ann");
 
-    ASSERT_TRUE(db::recordset_open(held, "rollback", db::kSql));
+    ASSERT_TRUE(db::recordset_open(held, "rollback", db::Source::sql));
     click("按钮保存数据");
     EXPECT_EQ(messages(), QStringList{kUpdated});
     EXPECT_EQ(modes(), kLocked);

@@ -54,17 +54,19 @@ public:
         }
         db::RecordSet set;
         db::recordset_set_connection(set, connection);
-        db::recordset_open(set, "begin", db::kSql);
+        if (!db::recordset_open(set, "begin", db::Source::sql)) std::abort();
         for (int i = 0; i < members; ++i) {
             const std::string n = std::to_string(i);
-            db::recordset_open(set,
-                               "insert into causer (name, phonenum, class, sex, xuehao, otherinfo)"
-                               " values (?, ?, ?, ?, ?, ?)",
-                               db::kSql,
-                               {"成员" + n, std::to_string(13800000000LL + i), "计算机系",
-                                i % 2 ? "女" : "男", "2024" + n, "备注 " + n});
+            if (!db::recordset_open(set,
+                                    "insert into causer (name, phonenum, class, sex, xuehao, otherinfo)"
+                                    " values (?, ?, ?, ?, ?, ?)",
+                                    db::Source::sql,
+                                    {"成员" + n, std::to_string(13800000000LL + i), "计算机系",
+                                     i % 2 ? "女" : "男", "2024" + n, "备注 " + n})) {
+                std::abort();
+            }
         }
-        if (!db::recordset_open(set, "commit", db::kSql)) std::abort();
+        if (!db::recordset_open(set, "commit", db::Source::sql)) std::abort();
     }
     QString folder() const { return dir_.path(); }
 
@@ -132,12 +134,12 @@ void list_filled_one_item_per_cell()
     db::RecordSet* records = ui::recordset(kList, "记录集成员列表");
     if (!connection || !records || !app::connect_program_database(*connection)) std::abort();
     db::recordset_set_connection(*records, *connection);
-    db::recordset_open(*records, "select * from causer", db::kSql);
+    if (!db::recordset_open(*records, "select * from causer", db::Source::sql)) std::abort();
 
     QTableWidget* table = one_item_per_cell_table();
     auto field = [records](const char* name) {
         std::string value;
-        db::recordset_read_text(*records, name, value);
+        (void)db::recordset_read_text(*records, name, value);  // as the handler did: unreadable is empty
         return QString::fromStdString(value);
     };
     const int count = db::record_count(*records);
@@ -152,7 +154,7 @@ void list_filled_one_item_per_cell()
             item->setTextAlignment((col == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
             table->setItem(row, col, item);
         }
-        db::recordset_move_next(*records);
+        (void)db::recordset_move_next(*records);  // a read-only set: only the end refuses it
     }
 }
 

@@ -49,15 +49,16 @@ protected:
         db::Connection c;
         db::RecordSet rs;
         EXPECT_TRUE(connect(c, rs));
-        db::recordset_open(rs,
-                           "select coalesce(name,'~')||'|'||coalesce(phonenum,'~')||'|'||coalesce(class,'~')"
-                           "||'|'||coalesce(sex,'~')||'|'||coalesce(xuehao,'~')||'|'||coalesce(otherinfo,'~')"
-                           " r from causer order by id",
-                           db::kSql);
+        EXPECT_TRUE(db::recordset_open(
+            rs,
+            "select coalesce(name,'~')||'|'||coalesce(phonenum,'~')||'|'||coalesce(class,'~')"
+            "||'|'||coalesce(sex,'~')||'|'||coalesce(xuehao,'~')||'|'||coalesce(otherinfo,'~')"
+            " r from causer order by id",
+            db::Source::sql));
         std::vector<std::string> rows(std::max(db::record_count(rs), 0));
         for (std::string& row : rows) {
-            db::recordset_read_text(rs, "r", row);
-            db::recordset_move_next(rs);
+            EXPECT_TRUE(db::recordset_read_text(rs, "r", row));
+            EXPECT_TRUE(db::recordset_move_next(rs));
         }
         return rows;
     }

@@ -75,15 +75,15 @@ protected:
         EXPECT_TRUE(db::recordset_open(rs,
                                        "select coalesce(title, '<null>') t, coalesce(class, '<null>') c,"
                                        " coalesce(text, '<null>') x from ketang order by rowid",
-                                       db::kSql));
+                                       db::Source::sql));
         std::vector<std::vector<std::string>> rows;
         for (int i = db::record_count(rs); i > 0; --i) {
             std::vector<std::string> row(3);
-            db::recordset_read_text(rs, "t", row[0]);
-            db::recordset_read_text(rs, "c", row[1]);
-            db::recordset_read_text(rs, "x", row[2]);
+            EXPECT_TRUE(db::recordset_read_text(rs, "t", row[0]));
+            EXPECT_TRUE(db::recordset_read_text(rs, "c", row[1]));
+            EXPECT_TRUE(db::recordset_read_text(rs, "x", row[2]));
             rows.push_back(row);
-            db::recordset_move_next(rs);
+            EXPECT_TRUE(db::recordset_move_next(rs));
         }
         return rows;
     }

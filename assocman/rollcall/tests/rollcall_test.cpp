@@ -22,6 +22,7 @@
 #include "assocman/state/state.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
+#include "platform/db/testing.h"
 #include "platform/speech/speech.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/message.h"
@@ -89,12 +90,12 @@ protected:
         db::Connection c;
         db::RecordSet rs;
         EXPECT_TRUE(connect(c, rs));
-        EXPECT_TRUE(
-            db::recordset_open(rs, "select name || '=' || dao as r from qiandao order by rowid", db::kSql));
+        EXPECT_TRUE(db::recordset_open(rs, "select name || '=' || dao as r from qiandao order by rowid",
+                                       db::Source::sql));
         std::vector<std::string> rows(std::max(db::record_count(rs), 0));
         for (std::string& row : rows) {
-            db::recordset_read_text(rs, "r", row);
-            db::recordset_move_next(rs);
+            EXPECT_TRUE(db::recordset_read_text(rs, "r", row));
+            EXPECT_TRUE(db::recordset_move_next(rs));
         }
         return rows;
     }
@@ -129,9 +130,9 @@ protected:
     {
         if (db::Connection* own = ui::connection(kWin, "数据库连接会员点名")) db::set_busy_timeout(*own, 20);
         ASSERT_TRUE(holder.is_open() || connect(holder, holder_set));
-        ASSERT_TRUE(db::recordset_open(holder_set, "begin immediate", db::kSql));
+        ASSERT_TRUE(db::recordset_open(holder_set, "begin immediate", db::Source::sql));
     }
-    void release() { ASSERT_TRUE(db::recordset_open(holder_set, "rollback", db::kSql)); }
+    void release() { ASSERT_TRUE(db::recordset_open(holder_set, "rollback", db::Source::sql)); }
 
     db::Connection holder;
     db::RecordSet holder_set;
@@ -194,8 +195,8 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
         db::RecordSet reader_set;
         if (c.reader) {
             ASSERT_TRUE(connect(reader, reader_set));
-            ASSERT_TRUE(db::recordset_open(reader_set, "begin", db::kSql));
-            ASSERT_TRUE(db::recordset_open(reader_set, "select count(*) from qiandao", db::kSql));
+            ASSERT_TRUE(db::recordset_open(reader_set, "begin", db::Source::sql));
+            ASSERT_TRUE(db::recordset_open(reader_set, "select count(*) from qiandao", db::Source::sql));
         }
         ui::presenter::clear();
         open();
@@ -204,7 +205,7 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
         const bool started = c.texts.back() != failed;
         EXPECT_EQ(ui::is_window_open(kWin), started);
         if (c.reader) {
-            ASSERT_TRUE(db::recordset_open(reader_set, "rollback", db::kSql));
+            ASSERT_TRUE(db::recordset_open(reader_set, "rollback", db::Source::sql));
         }
         EXPECT_EQ(list_rows(), c.rows);
         if (started) {

@@ -29,19 +29,22 @@ TEST_F(DatabaseErrors, CommonEngineResultsAreToldInChineseBeforeTheEngineText)
     const Case cases[] = {
         {"constraint",
          [](db::RecordSet& rs) {
-             ASSERT_TRUE(db::recordset_open(rs, "create unique index one_name on causer (name)", db::kSql));
-             ASSERT_TRUE(db::recordset_open(rs, "insert into causer (name) values ('a')", db::kSql));
+             ASSERT_TRUE(
+                 db::recordset_open(rs, "create unique index one_name on causer (name)", db::Source::sql));
+             ASSERT_TRUE(db::recordset_open(rs, "insert into causer (name) values ('a')", db::Source::sql));
          },
          "insert into causer (name) values ('a')",
          "数据不符合数据库的约束条件，未能保存！\r\nUNIQUE constraint failed: causer.name"},
         {"disk full",
          [](db::RecordSet& rs) {
-             ASSERT_TRUE(db::recordset_open(rs, "pragma max_page_count = 16", db::kSql));
+             ASSERT_TRUE(db::recordset_open(rs, "pragma max_page_count = 16", db::Source::sql));
          },
          "insert into causer (otherinfo) values (zeroblob(100000))",
          "磁盘空间已满，数据未能保存！\r\ndatabase or disk is full"},
         {"read-only",
-         [](db::RecordSet& rs) { ASSERT_TRUE(db::recordset_open(rs, "pragma query_only = 1", db::kSql)); },
+         [](db::RecordSet& rs) {
+             ASSERT_TRUE(db::recordset_open(rs, "pragma query_only = 1", db::Source::sql));
+         },
          "insert into causer (name) values ('a')",
          "数据库文件只读，无法写入！\r\nattempt to write a readonly database"},
         {"damaged",
@@ -64,7 +67,7 @@ TEST_F(DatabaseErrors, CommonEngineResultsAreToldInChineseBeforeTheEngineText)
         ASSERT_TRUE(connect(connection, rs));
         ASSERT_NO_FATAL_FAILURE(c.prepare(rs));
         ui::presenter::clear();
-        EXPECT_FALSE(db::recordset_open(rs, c.statement, db::kSql));
+        EXPECT_FALSE(db::recordset_open(rs, c.statement, db::Source::sql));
         const auto shown = ui::presenter::shown();
         ASSERT_EQ(shown.size(), 1);
         EXPECT_EQ(shown[0].text, c.text);

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/db/db.h"
+#include "platform/db/testing.h"
 #include "platform/db/tests/support.h"
 
 namespace {
@@ -32,7 +33,7 @@ int count_rows(db::Connection& connection, const std::string& table)
 {
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
-    db::recordset_open(set, table, db::kTable);
+    EXPECT_TRUE(db::recordset_open(set, table, db::Source::table));
     return db::record_count(set);
 }
 
@@ -140,7 +141,9 @@ std::string first_name(db::Connection& connection)
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
     std::string name;
-    if (db::recordset_open(set, "causer", db::kTable)) db::recordset_read_text(set, "name", name);
+    if (db::recordset_open(set, "causer", db::Source::table)) {
+        EXPECT_TRUE(db::recordset_read_text(set, "name", name));
+    }
     return name;
 }
 
@@ -277,8 +280,8 @@ TEST(TwoConnections, WriteInTurnWithoutLocking)
     db::recordset_set_connection(one, first);
     db::recordset_set_connection(two, second);
     // Both sets stay open on the same table all the time, as two windows do.
-    ASSERT_TRUE(db::recordset_open(one, "causer", db::kTable));
-    ASSERT_TRUE(db::recordset_open(two, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(one, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(two, "causer", db::Source::table));
 
     for (int i = 0; i < 20; ++i) {
         db::RecordSet& set = i % 2 == 0 ? one : two;
@@ -287,10 +290,10 @@ TEST(TwoConnections, WriteInTurnWithoutLocking)
         ASSERT_TRUE(db::recordset_update(set)) << i;
         db_test::exec(i % 2 == 0 ? second : first, "update causer set otherinfo = ?", {std::to_string(i)});
     }
-    ASSERT_TRUE(db::recordset_open(one, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(one, "causer", db::Source::table));
     EXPECT_EQ(db::record_count(one), 20);
     std::string info;
-    db::recordset_read_text(one, "otherinfo", info);
+    EXPECT_TRUE(db::recordset_read_text(one, "otherinfo", info));
     EXPECT_EQ(info, "19");
     EXPECT_TRUE(log.messages.empty()) << log.messages.front();
 }
@@ -302,14 +305,14 @@ TEST(Binding, ClosingTheConnectionClosesItsSets)
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     db::db_close(connection);
     EXPECT_EQ(db::record_count(set), -1);
-    EXPECT_EQ(db::position(set), db::kNoPosition);
+    EXPECT_EQ(db::position(set), db::Place::none);
 
     // Still bound: a reconnect makes the set usable again.
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
-    EXPECT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    EXPECT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     // Reconnecting closes it too.
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
     EXPECT_EQ(db::record_count(set), -1);
@@ -324,10 +327,10 @@ TEST(Binding, EitherSideMayGoFirst)
         ASSERT_TRUE(db::db_connect_access(*connection, database.file, kKey));
         db::RecordSet set;
         db::recordset_set_connection(set, *connection);
-        ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+        ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
         connection.reset();
         EXPECT_EQ(db::record_count(set), -1);
-        EXPECT_FALSE(db::recordset_open(set, "causer", db::kTable));
+        EXPECT_FALSE(db::recordset_open(set, "causer", db::Source::table));
         EXPECT_FALSE(db::recordset_add_new(set));
         EXPECT_EQ(log.messages.size(), 1u);
     }
@@ -336,7 +339,7 @@ TEST(Binding, EitherSideMayGoFirst)
         ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
         auto set = std::make_unique<db::RecordSet>();
         db::recordset_set_connection(*set, connection);
-        ASSERT_TRUE(db::recordset_open(*set, "causer", db::kTable));
+        ASSERT_TRUE(db::recordset_open(*set, "causer", db::Source::table));
         set.reset();
         db::db_close(connection);  // must not reach the destroyed set
     }
@@ -352,7 +355,7 @@ TEST(Binding, RebindingMovesTheSet)
     db::RecordSet set;
     db::recordset_set_connection(set, first);
     db::recordset_set_connection(set, second);
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     db::db_close(first);
     EXPECT_EQ(db::record_count(set), 0) << "no longer bound to the first connection";
 }
@@ -361,7 +364,7 @@ TEST(Binding, UnboundSetReportsOnOpen)
 {
     PresenterLog log;
     db::RecordSet set;
-    EXPECT_FALSE(db::recordset_open(set, "causer", db::kTable));
+    EXPECT_FALSE(db::recordset_open(set, "causer", db::Source::table));
     EXPECT_EQ(log.messages.size(), 1u);
     EXPECT_EQ(db::record_count(set), -1);
 }

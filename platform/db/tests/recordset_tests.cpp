@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "platform/db/db.h"
+#include "platform/db/testing.h"
 #include "platform/db/tests/support.h"
 
 namespace {
 
 using db_test::PresenterLog;
 using db_test::TempDir;
+
+db::Position at_row(int row) { return db::Position::at_row(row); }
 
 class RecordSetTest : public ::testing::Test {
 protected:
@@ -39,12 +42,12 @@ protected:
         db::RecordSet reader;
         db::recordset_set_connection(reader, connection);
         std::vector<std::string> out;
-        if (!db::recordset_open(reader, table, db::kTable)) return out;
+        if (!db::recordset_open(reader, table, db::Source::table)) return out;
         for (int i = db::record_count(reader); i > 0; --i) {
             std::string value;
-            db::recordset_read_text(reader, field, value);
+            EXPECT_TRUE(db::recordset_read_text(reader, field, value));
             out.push_back(value);
-            db::recordset_move_next(reader);
+            EXPECT_TRUE(db::recordset_move_next(reader));
         }
         return out;
     }
@@ -52,7 +55,7 @@ protected:
     std::string text(const std::string& field)
     {
         std::string value;
-        db::recordset_read_text(set, field, value);
+        EXPECT_TRUE(db::recordset_read_text(set, field, value));
         return value;
     }
 
@@ -70,28 +73,28 @@ enum class Op { first, next, previous };
 struct Step {
     Op op;
     bool result;
-    int position;
+    db::Position position;
 };
 
 TEST_F(RecordSetTest, MovesFollowTheRowsAndRefusedMovesChangeNothing)
 {
     add_members({"a", "b", "c"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     ASSERT_EQ(db::record_count(set), 3);
-    ASSERT_EQ(db::position(set), 0) << "a fresh set stands on its first row";
+    ASSERT_EQ(db::position(set), at_row(0)) << "a fresh set stands on its first row";
 
     const Step steps[] = {
-        {Op::previous, true, db::kBeforeFirst},
-        {Op::previous, false, db::kBeforeFirst},
-        {Op::next, true, 0},
-        {Op::next, true, 1},
-        {Op::next, true, 2},
-        {Op::next, true, db::kAfterLast},
-        {Op::next, false, db::kAfterLast},
-        {Op::previous, true, 2},
-        {Op::first, true, 0},
-        {Op::next, true, 1},
-        {Op::previous, true, 0},
+        {Op::previous, true, db::Place::before_first},
+        {Op::previous, false, db::Place::before_first},
+        {Op::next, true, at_row(0)},
+        {Op::next, true, at_row(1)},
+        {Op::next, true, at_row(2)},
+        {Op::next, true, db::Place::after_last},
+        {Op::next, false, db::Place::after_last},
+        {Op::previous, true, at_row(2)},
+        {Op::first, true, at_row(0)},
+        {Op::next, true, at_row(1)},
+        {Op::previous, true, at_row(0)},
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {
         SCOPED_TRACE(i);
@@ -116,33 +119,33 @@ TEST_F(RecordSetTest, MovesFollowTheRowsAndRefusedMovesChangeNothing)
 TEST_F(RecordSetTest, EmptyAndClosedSets)
 {
     std::string value = "stale";
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     EXPECT_EQ(db::record_count(set), 0);
-    EXPECT_EQ(db::position(set), db::kAfterLast) << "an empty set stands after its (missing) last row";
+    EXPECT_EQ(db::position(set), db::Place::after_last) << "an empty set stands after its (missing) last row";
     EXPECT_FALSE(db::recordset_move_first(set));
     EXPECT_FALSE(db::recordset_move_next(set));
     EXPECT_FALSE(db::recordset_move_previous(set));
-    EXPECT_EQ(db::position(set), db::kAfterLast);
+    EXPECT_EQ(db::position(set), db::Place::after_last);
     EXPECT_FALSE(db::recordset_read_text(set, "name", value));
     EXPECT_EQ(value, "");
 
     db::recordset_close(set);
     value = "stale";
     EXPECT_EQ(db::record_count(set), -1);
-    EXPECT_EQ(db::position(set), db::kNoPosition);
+    EXPECT_EQ(db::position(set), db::Place::none);
     EXPECT_FALSE(db::recordset_move_first(set));
     EXPECT_FALSE(db::recordset_move_next(set));
     EXPECT_FALSE(db::recordset_read_text(set, "name", value));
     EXPECT_EQ(value, "");
     EXPECT_FALSE(db::recordset_add_new(set));
-    EXPECT_FALSE(db::recordset_delete(set, db::kDeleteAll));
+    EXPECT_FALSE(db::recordset_delete(set, db::Delete::all));
     EXPECT_TRUE(log.messages.empty());
 }
 
 TEST_F(RecordSetTest, ReadingAfterTheLastRowGivesEmptyText)
 {
     add_members({"a"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     ASSERT_TRUE(db::recordset_move_next(set));
     std::string value = "stale";
     bool flag = true;
@@ -192,7 +195,7 @@ TEST_F(RecordSetTest, ReadsTextByDeclaredType)
         {"n", "7.00000000", ""},
         {"I", "42", ""},  // field names ignore ASCII case
     };
-    ASSERT_TRUE(db::recordset_open(set, "kinds", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "kinds", db::Source::table));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
         std::string value;
@@ -214,8 +217,8 @@ TEST_F(RecordSetTest, ReadsTextByDeclaredType)
 
 TEST_F(RecordSetTest, ReadsExpressionsByStoredClass)
 {
-    ASSERT_TRUE(
-        db::recordset_open(set, "select 42 as n, 1.5 as x, 'abc' as t, null as z, x'00' as y", db::kSql));
+    ASSERT_TRUE(db::recordset_open(set, "select 42 as n, 1.5 as x, 'abc' as t, null as z, x'00' as y",
+                                   db::Source::sql));
     EXPECT_EQ(text("n"), "42");
     EXPECT_EQ(text("x"), "1.50000000");
     EXPECT_EQ(text("t"), "abc");
@@ -251,7 +254,7 @@ TEST_F(RecordSetTest, ReadsLogicalIntegerAndDateTimeValues)
         const Case& c = cases[i];
         db_test::exec(connection, "delete from v");
         db_test::exec(connection, "insert into v values (?, ?, ?, ?)", c.row);
-        ASSERT_TRUE(db::recordset_open(set, "v", db::kTable));
+        ASSERT_TRUE(db::recordset_open(set, "v", db::Source::table));
         bool flag = !c.flag;
         long long integer = 99;
         db::DateTime when{1, 1, 1, 1, 1, 1};
@@ -275,7 +278,7 @@ TEST_F(RecordSetTest, RealBeyondTheIntegerRangeHasNoIntegerReading)
     for (double real : {infinity, -infinity, 1e19, -1e19, 9223372036854775808.0, 2.5}) {
         db_test::exec(connection, "insert into r values (?)", {real});
     }
-    ASSERT_TRUE(db::recordset_open(set, "r", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "r", db::Source::table));
     for (int row = 0; row < 5; ++row) {
         SCOPED_TRACE(row);
         long long number = 99;
@@ -301,7 +304,7 @@ TEST_F(RecordSetTest, PendingWriteIsSavedByAMove)
 {
     for (const char* name : {"a", "b"})
         db_test::exec(connection, "insert into qiandao (name) values (?)", {name});
-    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::Source::table));
     EXPECT_EQ(text("dao"), "FALSE") << "the table's default";
 
     ASSERT_TRUE(db::recordset_write_integer(set, "dao", 1));
@@ -329,20 +332,22 @@ TEST_F(RecordSetTest, RefusedWrites)
         bool has_row = false;  // an update with nothing to save succeeds there
     };
     const Case cases[] = {
-        {"sql set", [&] { db::recordset_open(set, "select * from causer", db::kSql); }, "name"},
+        {"sql set", [&] { EXPECT_TRUE(db::recordset_open(set, "select * from causer", db::Source::sql)); },
+         "name"},
         {"after the last row",
          [&] {
-             db::recordset_open(set, "causer", db::kTable);
-             db::recordset_move_next(set);
+             EXPECT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+             EXPECT_TRUE(db::recordset_move_next(set));
          },
          "name"},
         {"before the first row",
          [&] {
-             db::recordset_open(set, "causer", db::kTable);
-             db::recordset_move_previous(set);
+             EXPECT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+             EXPECT_TRUE(db::recordset_move_previous(set));
          },
          "name"},
-        {"unknown field", [&] { db::recordset_open(set, "causer", db::kTable); }, "nosuch", true},
+        {"unknown field", [&] { EXPECT_TRUE(db::recordset_open(set, "causer", db::Source::table)); },
+         "nosuch", true},
         {"closed set", [&] { db::recordset_close(set); }, "name"},
     };
     for (const Case& c : cases) {
@@ -359,14 +364,15 @@ TEST_F(RecordSetTest, RefusedWrites)
 TEST_F(RecordSetTest, EmptyTextIsStoredAsNull)
 {
     add_members({"a"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     ASSERT_TRUE(db::recordset_write_text(set, "xuehao", ""));
     ASSERT_TRUE(db::recordset_update(set));
     db::RecordSet check;
     db::recordset_set_connection(check, connection);
-    ASSERT_TRUE(db::recordset_open(check, "select count(*) as n from causer where xuehao is null", db::kSql));
+    ASSERT_TRUE(
+        db::recordset_open(check, "select count(*) as n from causer where xuehao is null", db::Source::sql));
     std::string n;
-    db::recordset_read_text(check, "n", n);
+    EXPECT_TRUE(db::recordset_read_text(check, "n", n));
     EXPECT_EQ(n, "1");
 }
 
@@ -380,7 +386,7 @@ TEST_F(RecordSetTest, TextSurvivesUnchanged)
         db_test::exec(connection, "insert into causer (name) values (?)", {t});
     }
     // And the same texts once more through a table set's write.
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     for (const std::string& t : texts) {
         ASSERT_TRUE(db::recordset_add_new(set));
         ASSERT_TRUE(db::recordset_write_text(set, "name", t));
@@ -394,7 +400,7 @@ TEST_F(RecordSetTest, TextSurvivesUnchanged)
     db::RecordSet by_name;
     db::recordset_set_connection(by_name, connection);
     ASSERT_TRUE(
-        db::recordset_open(by_name, "select id from causer where name = ?", db::kSql, {"张三；李四"}));
+        db::recordset_open(by_name, "select id from causer where name = ?", db::Source::sql, {"张三；李四"}));
     EXPECT_EQ(db::record_count(by_name), 2);
 }
 
@@ -403,19 +409,19 @@ TEST_F(RecordSetTest, TextSurvivesUnchanged)
 TEST_F(RecordSetTest, AddedRowCarriesWhatTheDatabaseGaveIt)
 {
     add_members({"a", "b"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     ASSERT_TRUE(db::recordset_add_new(set));
-    EXPECT_EQ(db::position(set), db::kNoPosition) << "a new row has no position until saved";
+    EXPECT_EQ(db::position(set), db::Place::none) << "a new row has no position until saved";
     EXPECT_EQ(text("name"), "");
     ASSERT_TRUE(db::recordset_write_text(set, "name", "c"));
     EXPECT_EQ(text("name"), "c");
     ASSERT_TRUE(db::recordset_update(set));
     EXPECT_EQ(db::record_count(set), 3);
-    EXPECT_EQ(db::position(set), 2);
+    EXPECT_EQ(db::position(set), at_row(2));
     EXPECT_EQ(text("id"), "3");
     EXPECT_EQ(stored("causer", "name"), (std::vector<std::string>{"a", "b", "c"}));
 
-    ASSERT_TRUE(db::recordset_open(set, "ketang", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "ketang", db::Source::table));
     ASSERT_TRUE(db::recordset_add_new(set));
     ASSERT_TRUE(db::recordset_write_text(set, "title", "t"));
     ASSERT_TRUE(db::recordset_update(set));
@@ -426,7 +432,7 @@ TEST_F(RecordSetTest, AddedRowCarriesWhatTheDatabaseGaveIt)
 
 TEST_F(RecordSetTest, AddedRowIsSavedByAMoveOrTheNextAdd)
 {
-    ASSERT_TRUE(db::recordset_open(set, "adminuser", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "adminuser", db::Source::table));
     ASSERT_TRUE(db::recordset_add_new(set));
     ASSERT_TRUE(db::recordset_write_text(set, "adminname", "x"));
     ASSERT_TRUE(db::recordset_add_new(set));
@@ -444,12 +450,12 @@ TEST_F(RecordSetTest, AddedRowIsSavedByAMoveOrTheNextAdd)
 TEST_F(RecordSetTest, FailedSaveKeepsTheSetWhereItIs)
 {
     add_members({"a", "b"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     ASSERT_TRUE(db::recordset_write_text(set, "name", "changed"));
     db_test::exec(connection, "delete from causer where name = 'a'");  // as another window might
 
     EXPECT_FALSE(db::recordset_move_next(set));
-    EXPECT_EQ(db::position(set), 0);
+    EXPECT_EQ(db::position(set), at_row(0));
     EXPECT_FALSE(db::recordset_update(set));
     EXPECT_EQ(stored("causer", "name"), std::vector<std::string>{"b"}) << "no other row was changed";
     EXPECT_TRUE(log.messages.empty());
@@ -463,31 +469,32 @@ TEST_F(RecordSetTest, DeletingTheCurrentRow)
         const char* name;
         int delete_at;
         std::function<bool()> move;
-        int position_after_move;
+        db::Position position_after_move;
     };
     const Case cases[] = {
-        {"middle, then next", 1, [&] { return db::recordset_move_next(set); }, 1},
-        {"middle, then previous", 1, [&] { return db::recordset_move_previous(set); }, 0},
-        {"first, then previous", 0, [&] { return db::recordset_move_previous(set); }, db::kBeforeFirst},
-        {"last, then next", 2, [&] { return db::recordset_move_next(set); }, db::kAfterLast},
-        {"last, then previous", 2, [&] { return db::recordset_move_previous(set); }, 1},
-        {"middle, then first", 1, [&] { return db::recordset_move_first(set); }, 0},
+        {"middle, then next", 1, [&] { return db::recordset_move_next(set); }, at_row(1)},
+        {"middle, then previous", 1, [&] { return db::recordset_move_previous(set); }, at_row(0)},
+        {"first, then previous", 0, [&] { return db::recordset_move_previous(set); },
+         db::Place::before_first},
+        {"last, then next", 2, [&] { return db::recordset_move_next(set); }, db::Place::after_last},
+        {"last, then previous", 2, [&] { return db::recordset_move_previous(set); }, at_row(1)},
+        {"middle, then first", 1, [&] { return db::recordset_move_first(set); }, at_row(0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         db_test::exec(connection, "delete from causer");
         add_members({"a", "b", "c"});
-        ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
-        for (int i = 0; i < c.delete_at; ++i) db::recordset_move_next(set);
+        ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+        for (int i = 0; i < c.delete_at; ++i) EXPECT_TRUE(db::recordset_move_next(set));
         const std::string victim = text("name");
 
-        ASSERT_TRUE(db::recordset_delete(set, db::kDeleteCurrent));
+        ASSERT_TRUE(db::recordset_delete(set, db::Delete::current));
         EXPECT_EQ(db::record_count(set), 2);
-        EXPECT_EQ(db::position(set), db::kNoPosition);
+        EXPECT_EQ(db::position(set), db::Place::none);
         std::string value = "stale";
         EXPECT_FALSE(db::recordset_read_text(set, "name", value));
         EXPECT_FALSE(db::recordset_write_text(set, "name", "x"));
-        EXPECT_FALSE(db::recordset_delete(set, db::kDeleteCurrent)) << "gone already";
+        EXPECT_FALSE(db::recordset_delete(set, db::Delete::current)) << "gone already";
 
         ASSERT_TRUE(c.move());
         EXPECT_EQ(db::position(set), c.position_after_move);
@@ -501,29 +508,29 @@ TEST_F(RecordSetTest, DeleteAllEmptiesTheTableAndRereadsIt)
 {
     for (const char* name : {"a", "b"})
         db_test::exec(connection, "insert into qiandao (name) values (?)", {name});
-    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::kTable));
-    ASSERT_TRUE(db::recordset_delete(set, db::kDeleteAll));
+    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::Source::table));
+    ASSERT_TRUE(db::recordset_delete(set, db::Delete::all));
     EXPECT_EQ(db::record_count(set), 0);
-    EXPECT_EQ(db::position(set), db::kAfterLast);
+    EXPECT_EQ(db::position(set), db::Place::after_last);
     EXPECT_TRUE(stored("qiandao", "name").empty());
     EXPECT_TRUE(stored("causer", "name").empty());
 
     // The set is still on qiandao: it can be filled again.
     db_test::exec(connection, "insert into qiandao (name) values ('c')");
-    ASSERT_TRUE(db::recordset_delete(set, db::kDeleteAll));
+    ASSERT_TRUE(db::recordset_delete(set, db::Delete::all));
 
     const std::vector<std::string> kept = {"d", "e"};
     for (const std::string& name : kept)
         db_test::exec(connection, "insert into qiandao (name) values (?)", {name});
-    ASSERT_TRUE(db::recordset_open(set, "select * from qiandao", db::kSql));
-    EXPECT_FALSE(db::recordset_delete(set, db::kDeleteAll)) << "only a set opened on a table name";
+    ASSERT_TRUE(db::recordset_open(set, "select * from qiandao", db::Source::sql));
+    EXPECT_FALSE(db::recordset_delete(set, db::Delete::all)) << "only a set opened on a table name";
     EXPECT_EQ(stored("qiandao", "name"), kept);
 
     // A mode it does not know deletes nothing, on a set that could delete.
-    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::kTable));
-    for (const int unknown : {0, 2, 4, -1}) {
+    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::Source::table));
+    for (const int unknown : {-1, 2, 3, 7}) {
         SCOPED_TRACE(unknown);
-        EXPECT_FALSE(db::recordset_delete(set, unknown));
+        EXPECT_FALSE(db::recordset_delete(set, static_cast<db::Delete>(unknown)));
         EXPECT_EQ(db::record_count(set), 2);
         EXPECT_EQ(stored("qiandao", "name"), kept);
     }
@@ -538,43 +545,43 @@ TEST_F(RecordSetTest, FindById)
         const char* criterion;
         int start;  // rows moved before the find
         bool found;
-        int position;
+        db::Position position;
     };
     const Case cases[] = {
-        {"id=2", 0, true, 1},
-        {"id=1", 0, true, 0},  // the current row counts
-        {"ID=3", 0, true, 2},
-        {"id=1", 1, false, db::kAfterLast},  // only forward
-        {"id=99", 0, false, db::kAfterLast},
-        {"id=-1", 0, false, db::kAfterLast},
-        {"id=", 1, false, 1},  // malformed: nothing moves
-        {"id = 2", 1, false, 1},
-        {"id=2 ", 1, false, 1},
-        {"id=2abc", 1, false, 1},
-        {"id=0x2", 1, false, 1},
-        {"id=99999999999999999999", 1, false, 1},
-        {"nosuch=2", 1, false, 1},
-        {"2", 1, false, 1},
-        {"", 1, false, 1},
+        {"id=2", 0, true, at_row(1)},
+        {"id=1", 0, true, at_row(0)},  // the current row counts
+        {"ID=3", 0, true, at_row(2)},
+        {"id=1", 1, false, db::Place::after_last},  // only forward
+        {"id=99", 0, false, db::Place::after_last},
+        {"id=-1", 0, false, db::Place::after_last},
+        {"id=", 1, false, at_row(1)},  // malformed: nothing moves
+        {"id = 2", 1, false, at_row(1)},
+        {"id=2 ", 1, false, at_row(1)},
+        {"id=2abc", 1, false, at_row(1)},
+        {"id=0x2", 1, false, at_row(1)},
+        {"id=99999999999999999999", 1, false, at_row(1)},
+        {"nosuch=2", 1, false, at_row(1)},
+        {"2", 1, false, at_row(1)},
+        {"", 1, false, at_row(1)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.criterion);
-        ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
-        for (int i = 0; i < c.start; ++i) db::recordset_move_next(set);
-        EXPECT_EQ(db::recordset_find(set, c.criterion, db::kSearchForward), c.found);
+        ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+        for (int i = 0; i < c.start; ++i) EXPECT_TRUE(db::recordset_move_next(set));
+        EXPECT_EQ(db::recordset_find(set, c.criterion, db::Search::forward), c.found);
         EXPECT_EQ(db::position(set), c.position);
     }
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
-    EXPECT_FALSE(db::recordset_find(set, "id=2", -1));
-    EXPECT_EQ(db::position(set), 0);
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    EXPECT_FALSE(db::recordset_find(set, "id=2", static_cast<db::Search>(-1)));
+    EXPECT_EQ(db::position(set), at_row(0));
 
     // The look-up's save: find, write, update changes that row alone.
-    ASSERT_TRUE(db::recordset_find(set, "id=2", db::kSearchForward));
+    ASSERT_TRUE(db::recordset_find(set, "id=2", db::Search::forward));
     ASSERT_TRUE(db::recordset_write_text(set, "name", "B"));
     ASSERT_TRUE(db::recordset_update(set));
     EXPECT_EQ(stored("causer", "name"), (std::vector<std::string>{"a", "B", "c"}));
     // A failed find leaves no row to write into.
-    EXPECT_FALSE(db::recordset_find(set, "id=7", db::kSearchForward));
+    EXPECT_FALSE(db::recordset_find(set, "id=7", db::Search::forward));
     EXPECT_FALSE(db::recordset_write_text(set, "name", "lost"));
     EXPECT_EQ(stored("causer", "name"), (std::vector<std::string>{"a", "B", "c"}));
 }
@@ -587,36 +594,36 @@ TEST_F(RecordSetTest, FailedOpenShowsTheEngineTextOnce)
     struct Case {
         const char* name;
         std::string source;
-        int kind;
+        db::Source kind;
         std::vector<db::Param> params;
         std::string text;  // part of the message
     };
     const Case cases[] = {
-        {"syntax", "selec * from causer", db::kSql, {}, "syntax error"},
-        {"no table", "select * from nosuch", db::kSql, {}, "no such table: nosuch"},
-        {"table by name", "nosuch", db::kTable, {}, "no such table: nosuch"},
-        {"table name with SQL", "causer; drop table causer", db::kTable, {}, "table name"},
+        {"syntax", "selec * from causer", db::Source::sql, {}, "syntax error"},
+        {"no table", "select * from nosuch", db::Source::sql, {}, "no such table: nosuch"},
+        {"table by name", "nosuch", db::Source::table, {}, "no such table: nosuch"},
+        {"table name with SQL", "causer; drop table causer", db::Source::table, {}, "table name"},
         {"second statement",
          "insert into causer (name) values ('x'); delete from causer",
-         db::kSql,
+         db::Source::sql,
          {},
          "after"},
         {"quote in spliced text",
          "insert into qiandao (name) values ('O'Brien')",
-         db::kSql,
+         db::Source::sql,
          {},
          "syntax error"},
-        {"too few parameters", "select * from causer where name = ?", db::kSql, {}, "parameters"},
-        {"too many parameters", "select * from causer", db::kSql, {"a"}, "parameters"},
-        {"empty text", "  ", db::kSql, {}, "no statement"},
-        {"zero byte", std::string("select 1\0; delete from causer", 30), db::kSql, {}, "zero byte"},
-        {"bad kind", "causer", 3, {}, "kind"},
-        {"constraint", "insert into causer (id, name) values (1, 'dup')", db::kSql, {}, "UNIQUE"},
+        {"too few parameters", "select * from causer where name = ?", db::Source::sql, {}, "parameters"},
+        {"too many parameters", "select * from causer", db::Source::sql, {"a"}, "parameters"},
+        {"empty text", "  ", db::Source::sql, {}, "no statement"},
+        {"zero byte", std::string("select 1\0; delete from causer", 30), db::Source::sql, {}, "zero byte"},
+        {"bad kind", "causer", static_cast<db::Source>(3), {}, "kind"},
+        {"constraint", "insert into causer (id, name) values (1, 'dup')", db::Source::sql, {}, "UNIQUE"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         log.messages.clear();
-        ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+        ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
         EXPECT_FALSE(db::recordset_open(set, c.source, c.kind, c.params));
         ASSERT_EQ(log.messages.size(), 1u);
         EXPECT_NE(log.messages[0].find(c.text), std::string::npos) << log.messages[0];
@@ -628,10 +635,11 @@ TEST_F(RecordSetTest, FailedOpenShowsTheEngineTextOnce)
 
 TEST_F(RecordSetTest, StatementWithoutRowsRunsAndLeavesTheSetClosed)
 {
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
-    EXPECT_TRUE(db::recordset_open(set, "insert into qiandao (name) values ('a');  -- done", db::kSql));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    EXPECT_TRUE(
+        db::recordset_open(set, "insert into qiandao (name) values ('a');  -- done", db::Source::sql));
     EXPECT_EQ(db::record_count(set), -1);
-    EXPECT_TRUE(db::recordset_open(set, "select name from qiandao where name = 'none'", db::kSql));
+    EXPECT_TRUE(db::recordset_open(set, "select name from qiandao where name = 'none'", db::Source::sql));
     EXPECT_EQ(db::record_count(set), 0) << "a query without rows is an open, empty set";
     EXPECT_EQ(stored("qiandao", "name"), std::vector<std::string>{"a"});
     EXPECT_TRUE(log.messages.empty());
@@ -640,12 +648,12 @@ TEST_F(RecordSetTest, StatementWithoutRowsRunsAndLeavesTheSetClosed)
 TEST_F(RecordSetTest, SnapshotDoesNotFollowLaterChanges)
 {
     add_members({"a", "b"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     db_test::exec(connection, "insert into causer (name) values ('c')");
     db_test::exec(connection, "update causer set name = 'A' where name = 'a'");
     EXPECT_EQ(db::record_count(set), 2);
     EXPECT_EQ(text("name"), "a");
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::kTable));
+    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
     EXPECT_EQ(db::record_count(set), 3);
     EXPECT_EQ(text("name"), "A");
 }

@@ -65,7 +65,7 @@ void exec(db::Connection& connection, const std::string& sql, const std::vector<
 {
     db::RecordSet scratch;
     db::recordset_set_connection(scratch, connection);
-    EXPECT_TRUE(db::recordset_open(scratch, sql, db::kSql, params)) << sql;
+    EXPECT_TRUE(db::recordset_open(scratch, sql, db::Source::sql, params)) << sql;
 }
 
 bool shell_output(const std::string& command, std::string& output)

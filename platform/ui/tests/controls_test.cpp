@@ -251,7 +251,7 @@ TEST_F(UiControls, AListOverARecordSetNeverReadsItOnceItIsClosedOrFreed)
     ASSERT_TRUE(db::db_connect_access(*connection, file, "k"));
     db::recordset_set_connection(*set, *connection);
     const std::string two_rows = "select 'a' as x, 'b' as y union all select '张三', null";
-    ASSERT_TRUE(db::recordset_open(*set, two_rows, db::kSql));
+    ASSERT_TRUE(db::recordset_open(*set, two_rows, db::Source::sql));
 
     show_recordset_rows(V, T, QStringLiteral("记录"),
                         {QStringLiteral("x"), QStringLiteral("Y"), QStringLiteral("z")});
@@ -269,7 +269,7 @@ TEST_F(UiControls, AListOverARecordSetNeverReadsItOnceItIsClosedOrFreed)
     settle();
     EXPECT_EQ(view->model()->rowCount(), 0);
     ASSERT_TRUE(db::db_connect_access(*connection, file, "k"));
-    ASSERT_TRUE(db::recordset_open(*set, two_rows, db::kSql));
+    ASSERT_TRUE(db::recordset_open(*set, two_rows, db::Source::sql));
     EXPECT_EQ(row_count(V, T), 2);
 
     QTest::mouseClick(control_widget(V, QStringLiteral("关闭")), Qt::LeftButton);

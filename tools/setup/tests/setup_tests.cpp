@@ -67,16 +67,16 @@ std::vector<std::vector<std::string>> rows(db::Connection& connection, const std
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
     std::vector<std::vector<std::string>> out;
-    if (!db::recordset_open(set, table, db::kTable)) return out;
+    if (!db::recordset_open(set, table, db::Source::table)) return out;
     for (int i = db::record_count(set); i > 0; --i) {
         std::vector<std::string> row;
         for (const std::string& field : fields) {
             std::string value;
-            db::recordset_read_text(set, field, value);
+            EXPECT_TRUE(db::recordset_read_text(set, field, value));
             row.push_back(value);
         }
         out.push_back(row);
-        db::recordset_move_next(set);
+        EXPECT_TRUE(db::recordset_move_next(set));
     }
     return out;
 }
@@ -151,7 +151,8 @@ TEST(Setup, SecondRunKeepsEverything)
                                           configured_password(program.path)));
         db::RecordSet set;
         db::recordset_set_connection(set, connection);
-        ASSERT_TRUE(db::recordset_open(set, "insert into causer (name) values (?)", db::kSql, {"张三"}));
+        ASSERT_TRUE(
+            db::recordset_open(set, "insert into causer (name) values (?)", db::Source::sql, {"张三"}));
     }
 
     const setup::Result again = setup::run_setup(program.path);

@@ -1,39 +1,36 @@
-#include "platform/db/db.h"
-
-#include <fcntl.h>
+// The record set: opening and filling it, moves, reads, writes and the
+// pending saves, deletes and finds.
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
-#include <cstdlib>
-#include <cstring>
+#include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <variant>
+#include <vector>
 
-#include "platform/db/keys.h"
+#include "platform/db/criterion.h"
+#include "platform/db/db.h"
+#include "platform/db/internal.h"
 #include "platform/db/value.h"
 
 namespace db {
 
+using detail::bind_value;
 using detail::Blob;
+using detail::close_set;
+using detail::Column;
+using detail::Cursor;
 using detail::Kind;
+using detail::prepare;
+using detail::Row;
+using detail::run;
+using detail::Statement;
 using detail::Value;
 
 namespace {
-
-struct HandleCloser {
-    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
-};
-using Handle = std::unique_ptr<sqlite3, HandleCloser>;
-
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-
-constexpr int kBusyTimeoutMs = 5000;
 
 static_assert(static_cast<int>(ResultCode::busy) == SQLITE_BUSY &&
               static_cast<int>(ResultCode::locked) == SQLITE_LOCKED &&
@@ -64,18 +61,6 @@ Error engine_error(sqlite3* handle)
 }
 
 Error own_error(const char* text) { return Error{ResultCode::error, text}; }
-
-struct Column {
-    std::string name;
-    Kind kind = Kind::dynamic;
-};
-
-struct Row {
-    long long rowid = 0;
-    std::vector<Value> cells;
-};
-
-enum class Place { before, row, after, added, deleted };
 
 bool is_identifier(const std::string& name)
 {
@@ -135,130 +120,29 @@ Value column_value(sqlite3_stmt* statement, int column)
     }
 }
 
-// SQLite numbers parameters from 1 but columns from 0.
-bool bind_value(sqlite3_stmt* statement, int index, const Value& value)
-{
-    int rc = SQLITE_OK;
-    if (const auto* integer = std::get_if<long long>(&value)) {
-        rc = sqlite3_bind_int64(statement, index, *integer);
-    } else if (const auto* real = std::get_if<double>(&value)) {
-        rc = sqlite3_bind_double(statement, index, *real);
-    } else if (const auto* text = std::get_if<std::string>(&value)) {
-        rc = sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-    } else if (const auto* blob = std::get_if<Blob>(&value)) {
-        rc = sqlite3_bind_blob64(statement, index, blob->bytes.data(), blob->bytes.size(), SQLITE_TRANSIENT);
-    } else {
-        rc = sqlite3_bind_null(statement, index);
-    }
-    return rc == SQLITE_OK;
-}
-
 Value to_value(const Param& param)
 {
     return std::visit([](const auto& v) -> Value { return v; }, param);
 }
 
-Statement prepare(sqlite3* handle, const std::string& sql)
-{
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(handle, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
-    return Statement(raw);
-}
-
-// Runs a statement of this layer's own making; silent, as every failure but
-// an open is.
-bool run(sqlite3* handle, const std::string& sql, const std::vector<Value>& values)
-{
-    Statement statement = prepare(handle, sql);
-    if (!statement) return false;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (!bind_value(statement.get(), static_cast<int>(i + 1), values[i])) return false;
-    }
-    int rc = SQLITE_ROW;
-    while (rc == SQLITE_ROW) rc = sqlite3_step(statement.get());
-    return rc == SQLITE_DONE;
-}
-
-bool has_result_row(sqlite3* handle, const char* sql, long long* first_value = nullptr)
-{
-    Statement statement = prepare(handle, sql);
-    if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) return false;
-    if (first_value) *first_value = sqlite3_column_int64(statement.get(), 0);
-    return true;
-}
-
-// Opens an existing file with `key`, a passphrase or a raw key; `allow_empty`
-// only for a file that this layer has just created to build a new database in.
-Handle open_keyed(const std::string& file, const std::string& key, bool allow_empty)
-{
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    Handle handle(raw);
-    if (rc != SQLITE_OK || !handle) return nullptr;
-    if (!key.empty() && sqlite3_key(handle.get(), key.data(), static_cast<int>(key.size())) != SQLITE_OK) {
-        return nullptr;
-    }
-    sqlite3_busy_timeout(handle.get(), kBusyTimeoutMs);
-    // The key is only checked when the first page is read.
-    if (!has_result_row(handle.get(), "select count(*) from sqlite_master")) return nullptr;
-    // The engine quietly falls back to read-only for a write-protected file;
-    // every window writes and few check the result, so refuse here where the
-    // user is told the connection failed.
-    if (sqlite3_db_readonly(handle.get(), "main") != 0) return nullptr;
-    if (!allow_empty) {
-        // An empty file passes any key and holds no tables.
-        long long pages = 0;
-        if (!has_result_row(handle.get(), "pragma page_count", &pages) || pages <= 0) return nullptr;
-    }
-    return handle;
-}
-
-Handle open_file(const std::string& file, const std::string& password, bool allow_empty)
-{
-    if (file.empty() || file.find('\0') != std::string::npos) return nullptr;
-    // A new, empty file has no salt yet; the library makes one.
-    if (!password.empty() && !allow_empty) {
-        const detail::RawKey key = detail::raw_key_for(file, password);
-        if (!key.empty()) {
-            if (Handle handle = open_keyed(file, key.text(), false)) {
-                detail::count_raw_key_open();
-                return handle;
-            }
-        }
-    }
-    return open_keyed(file, password, allow_empty);
-}
-
 }  // namespace
 
-struct ConnectionState {
-    Handle handle;
-    std::vector<RecordSet*> sets;
-};
+namespace detail {
 
-struct RecordSetState {
-    Connection* connection = nullptr;
-    bool open = false;
-    int kind = 0;
-    std::string table;
-    std::vector<Column> columns;
-    std::vector<Row> rows;
-    Place place = Place::after;
-    // Place::row: the current row. Place::deleted: the index the row after
-    // the deleted one now has.
-    std::size_t index = 0;
-    // Writes not yet saved, one slot per column; for Place::added the whole
-    // new row.
-    std::vector<std::optional<Value>> pending;
-    bool dirty = false;
-};
+void close_set(RecordSetState& s)
+{
+    s.open = false;
+    s.kind = Source::sql;
+    s.table.clear();
+    s.columns.clear();
+    s.rows.clear();
+    s.pending.clear();
+    s.dirty = false;
+    s.cursor = Cursor::after;
+    s.index = 0;
+}
 
-struct Access {
-    static ConnectionState& of(Connection& c) { return *c.d_; }
-    static const ConnectionState& of(const Connection& c) { return *c.d_; }
-    static RecordSetState& of(RecordSet& s) { return *s.d_; }
-    static const RecordSetState& of(const RecordSet& s) { return *s.d_; }
-};
+}  // namespace detail
 
 namespace {
 
@@ -271,19 +155,6 @@ void clear_pending(RecordSetState& s)
 {
     s.pending.assign(s.columns.size(), std::nullopt);
     s.dirty = false;
-}
-
-void close_set(RecordSetState& s)
-{
-    s.open = false;
-    s.kind = 0;
-    s.table.clear();
-    s.columns.clear();
-    s.rows.clear();
-    s.pending.clear();
-    s.dirty = false;
-    s.place = Place::after;
-    s.index = 0;
 }
 
 std::optional<std::size_t> column_index(const RecordSetState& s, const std::string& field)
@@ -299,8 +170,8 @@ const Value* current_value(const RecordSetState& s, std::size_t column)
 {
     static const Value kNull;
     if (!s.open) return nullptr;
-    if (s.place == Place::added) return s.pending[column] ? &*s.pending[column] : &kNull;
-    if (s.place != Place::row) return nullptr;
+    if (s.cursor == Cursor::added) return s.pending[column] ? &*s.pending[column] : &kNull;
+    if (s.cursor != Cursor::row) return nullptr;
     if (s.pending[column]) return &*s.pending[column];
     return &s.rows[s.index].cells[column];
 }
@@ -342,7 +213,7 @@ bool insert_new_row(RecordSetState& s, sqlite3* handle)
         for (auto& slot : s.pending) row->cells.push_back(slot ? *slot : Value{});
     }
     s.rows.push_back(std::move(*row));
-    s.place = Place::row;
+    s.cursor = Cursor::row;
     s.index = s.rows.size() - 1;
     clear_pending(s);
     return true;
@@ -380,11 +251,11 @@ bool update_row(RecordSetState& s, sqlite3* handle)
 // stay pending and the set stays where it is.
 bool save_pending(RecordSetState& s)
 {
-    if (s.place == Place::added) {
+    if (s.cursor == Cursor::added) {
         sqlite3* handle = handle_of(s);
         return handle && insert_new_row(s, handle);
     }
-    if (s.place == Place::row && s.dirty) {
+    if (s.cursor == Cursor::row && s.dirty) {
         sqlite3* handle = handle_of(s);
         return handle && update_row(s, handle);
     }
@@ -394,8 +265,8 @@ bool save_pending(RecordSetState& s)
 bool write_value(RecordSet& set, const std::string& field, Value value)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.kind != kTable) return false;
-    if (s.place != Place::row && s.place != Place::added) return false;
+    if (!s.open || s.kind != Source::table) return false;
+    if (s.cursor != Cursor::row && s.cursor != Cursor::added) return false;
     const auto column = column_index(s, field);
     if (!column) return false;
     s.pending[*column] = std::move(value);
@@ -440,19 +311,19 @@ bool nothing_after(sqlite3* handle, const char* tail)
 
 // Fills the set from a table or an SQL text; the error on failure. Every
 // statement is finalised before this returns.
-std::optional<Error> load(RecordSetState& s, const std::string& source, int kind,
+std::optional<Error> load(RecordSetState& s, const std::string& source, Source kind,
                           const std::vector<Param>& params)
 {
     sqlite3* handle = handle_of(s);
     if (!handle) return own_error("The database connection is not open.");
 
     std::string sql;
-    if (kind == kTable) {
+    if (kind == Source::table) {
         if (!is_identifier(source)) return own_error("Invalid table name.");
         if (!params.empty()) return own_error("A table cannot take parameters.");
         // The rowid identifies the row for writes and deletes.
         sql = "select _rowid_, * from " + quoted(source);
-    } else if (kind == kSql) {
+    } else if (kind == Source::sql) {
         // The engine would stop at a zero byte and drop the rest unseen.
         if (source.find('\0') != std::string::npos) return own_error("The SQL text holds a zero byte.");
         sql = source;
@@ -485,21 +356,21 @@ std::optional<Error> load(RecordSetState& s, const std::string& source, int kind
         return std::nullopt;  // ran; a statement without rows leaves the set closed
     }
 
-    if (!fill(s, statement.get(), kind == kTable)) {
+    if (!fill(s, statement.get(), kind == Source::table)) {
         Error error = engine_error(handle);
         close_set(s);
         return error;
     }
     s.open = true;
     s.kind = kind;
-    if (kind == kTable) s.table = source;
+    if (kind == Source::table) s.table = source;
     clear_pending(s);
-    s.place = s.rows.empty() ? Place::after : Place::row;
+    s.cursor = s.rows.empty() ? Cursor::after : Cursor::row;
     s.index = 0;
     return std::nullopt;
 }
 
-bool open_set(RecordSetState& s, const std::string& source, int kind, const std::vector<Param>& params)
+bool open_set(RecordSetState& s, const std::string& source, Source kind, const std::vector<Param>& params)
 {
     close_set(s);
     std::optional<Error> error = load(s, source, kind, params);
@@ -519,42 +390,7 @@ void detach(RecordSet& set)
     s.connection = nullptr;
 }
 
-std::optional<std::pair<std::size_t, long long>> parse_criterion(const RecordSetState& s,
-                                                                 const std::string& criterion)
-{
-    const std::size_t equals = criterion.find('=');
-    if (equals == std::string::npos) return std::nullopt;
-    const auto column = column_index(s, criterion.substr(0, equals));
-    if (!column) return std::nullopt;
-    const char* first = criterion.data() + equals + 1;
-    const char* last = criterion.data() + criterion.size();
-    if (first == last) return std::nullopt;
-    long long number = 0;
-    const auto [end, ec] = std::from_chars(first, last, number);
-    if (ec != std::errc() || end != last) return std::nullopt;
-    return std::make_pair(*column, number);
-}
-
-bool cell_equals(const Value& cell, long long number)
-{
-    if (const auto* integer = std::get_if<long long>(&cell)) return *integer == number;
-    if (const auto* real = std::get_if<double>(&cell)) return *real == static_cast<double>(number);
-    return false;
-}
-
 }  // namespace
-
-// ---- connection -------------------------------------------------------------
-
-Connection::Connection() : d_(std::make_unique<ConnectionState>()) {}
-
-Connection::~Connection()
-{
-    db_close(*this);
-    for (RecordSet* set : d_->sets) Access::of(*set).connection = nullptr;
-}
-
-bool Connection::is_open() const { return d_->handle != nullptr; }
 
 RecordSet::RecordSet() : d_(std::make_unique<RecordSetState>()) {}
 
@@ -564,67 +400,6 @@ void set_error_presenter(std::function<void(const Error&)> presenter_fn)
 {
     presenter() = std::move(presenter_fn);
 }
-
-bool db_connect_access(Connection& connection, const std::string& file, const std::string& password)
-{
-    db_close(connection);
-    Handle handle = open_file(file, password, false);
-    if (!handle) return false;
-    Access::of(connection).handle = std::move(handle);
-    return true;
-}
-
-void derive_key(const std::string& file, const std::string& password)
-{
-    // Opening the file once with the key checks it, and readies the library
-    // too: the first connection of a process costs a few milliseconds more
-    // than later ones. Whoever waits for this then finds both done.
-    const detail::RawKey key = detail::raw_key_for(file, password);
-    if (!key.empty()) (void)open_keyed(file, key.text(), false);
-}
-
-void db_close(Connection& connection)
-{
-    ConnectionState& c = Access::of(connection);
-    // Sets stay bound, so a window can reconnect and open them again.
-    for (RecordSet* set : c.sets) close_set(Access::of(*set));
-    c.handle.reset();
-}
-
-void set_busy_timeout(Connection& connection, int milliseconds)
-{
-    if (sqlite3* handle = Access::of(connection).handle.get()) sqlite3_busy_timeout(handle, milliseconds);
-}
-
-// ---- transactions ---------------------------------------------------------------
-
-bool begin_transaction(Connection& connection)
-{
-    sqlite3* handle = Access::of(connection).handle.get();
-    return handle && run(handle, "begin immediate", {});
-}
-
-bool commit_transaction(Connection& connection)
-{
-    sqlite3* handle = Access::of(connection).handle.get();
-    return handle && run(handle, "commit", {});
-}
-
-bool rollback_transaction(Connection& connection)
-{
-    sqlite3* handle = Access::of(connection).handle.get();
-    if (!handle || sqlite3_get_autocommit(handle)) return true;
-    (void)run(handle, "rollback", {});  // the engine's own state says whether it worked
-    return sqlite3_get_autocommit(handle) != 0;
-}
-
-bool in_transaction(const Connection& connection)
-{
-    sqlite3* handle = Access::of(connection).handle.get();
-    return handle && !sqlite3_get_autocommit(handle);
-}
-
-// ---- record set ---------------------------------------------------------------
 
 void recordset_set_connection(RecordSet& set, Connection& connection)
 {
@@ -636,7 +411,7 @@ void recordset_set_connection(RecordSet& set, Connection& connection)
 
 void recordset_close(RecordSet& set) { close_set(Access::of(set)); }
 
-bool recordset_open(RecordSet& set, const std::string& source, int kind, const std::vector<Param>& params)
+bool recordset_open(RecordSet& set, const std::string& source, Source kind, const std::vector<Param>& params)
 {
     return open_set(Access::of(set), source, kind, params);
 }
@@ -647,20 +422,22 @@ int record_count(const RecordSet& set)
     return s.open ? static_cast<int>(s.rows.size()) : -1;
 }
 
-int position(const RecordSet& set)
+Position position(const RecordSet& set)
 {
     const RecordSetState& s = Access::of(set);
-    if (!s.open) return kNoPosition;
-    switch (s.place) {
-        case Place::before:
-            return kBeforeFirst;
-        case Place::after:
-            return kAfterLast;
-        case Place::row:
-            return static_cast<int>(s.index);
-        default:
-            return kNoPosition;
+    if (!s.open) return {};
+    switch (s.cursor) {
+        case Cursor::before:
+            return Place::before_first;
+        case Cursor::after:
+            return Place::after_last;
+        case Cursor::row:
+            return Position::at_row(static_cast<int>(s.index));
+        case Cursor::added:
+        case Cursor::deleted:
+            break;
     }
+    return {};
 }
 
 bool recordset_move_first(RecordSet& set)
@@ -668,7 +445,7 @@ bool recordset_move_first(RecordSet& set)
     RecordSetState& s = Access::of(set);
     if (!s.open || !save_pending(s)) return false;
     if (s.rows.empty()) return false;
-    s.place = Place::row;
+    s.cursor = Cursor::row;
     s.index = 0;
     return true;
 }
@@ -676,14 +453,14 @@ bool recordset_move_first(RecordSet& set)
 bool recordset_move_next(RecordSet& set)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.place == Place::after) return false;
+    if (!s.open || s.cursor == Cursor::after) return false;
     if (!save_pending(s)) return false;
     std::size_t next = 0;
-    switch (s.place) {
-        case Place::before:
+    switch (s.cursor) {
+        case Cursor::before:
             next = 0;
             break;
-        case Place::deleted:
+        case Cursor::deleted:
             next = s.index;
             break;
         default:
@@ -691,10 +468,10 @@ bool recordset_move_next(RecordSet& set)
             break;
     }
     if (next < s.rows.size()) {
-        s.place = Place::row;
+        s.cursor = Cursor::row;
         s.index = next;
     } else {
-        s.place = Place::after;
+        s.cursor = Cursor::after;
     }
     return true;
 }
@@ -702,16 +479,16 @@ bool recordset_move_next(RecordSet& set)
 bool recordset_move_previous(RecordSet& set)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.place == Place::before) return false;
-    if (s.place == Place::after && s.rows.empty()) return false;
+    if (!s.open || s.cursor == Cursor::before) return false;
+    if (s.cursor == Cursor::after && s.rows.empty()) return false;
     if (!save_pending(s)) return false;
-    if (s.place == Place::after) {
-        s.place = Place::row;
+    if (s.cursor == Cursor::after) {
+        s.cursor = Cursor::row;
         s.index = s.rows.size() - 1;
     } else if (s.index == 0) {
-        s.place = Place::before;
+        s.cursor = Cursor::before;
     } else {
-        s.place = Place::row;
+        s.cursor = Cursor::row;
         s.index = s.index - 1;
     }
     return true;
@@ -792,130 +569,74 @@ bool recordset_write_integer(RecordSet& set, const std::string& field, long long
 bool recordset_add_new(RecordSet& set)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.kind != kTable || !save_pending(s)) return false;
+    if (!s.open || s.kind != Source::table || !save_pending(s)) return false;
     clear_pending(s);
-    s.place = Place::added;
+    s.cursor = Cursor::added;
     return true;
 }
 
 bool recordset_update(RecordSet& set)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.kind != kTable) return false;
-    if (s.place != Place::row && s.place != Place::added) return false;
+    if (!s.open || s.kind != Source::table) return false;
+    if (s.cursor != Cursor::row && s.cursor != Cursor::added) return false;
     return save_pending(s);
 }
 
-bool recordset_delete(RecordSet& set, int mode)
+bool recordset_delete(RecordSet& set, Delete mode)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || s.kind != kTable) return false;
+    if (!s.open || s.kind != Source::table) return false;
     sqlite3* handle = handle_of(s);
     if (!handle) return false;
 
-    if (mode == kDeleteCurrent) {
-        if (s.place == Place::added) {
+    if (mode == Delete::current) {
+        if (s.cursor == Cursor::added) {
             // A row never saved: dropping it is its whole deletion.
             clear_pending(s);
-            s.place = Place::deleted;
+            s.cursor = Cursor::deleted;
             s.index = s.rows.size();
             return true;
         }
-        if (s.place != Place::row) return false;
+        if (s.cursor != Cursor::row) return false;
         if (!run(handle, "delete from " + quoted(s.table) + " where _rowid_ = ?", {s.rows[s.index].rowid})) {
             return false;
         }
         s.rows.erase(s.rows.begin() + static_cast<std::ptrdiff_t>(s.index));
         clear_pending(s);
-        s.place = Place::deleted;
+        s.cursor = Cursor::deleted;
         return true;
     }
 
-    if (mode == kDeleteAll) {
+    if (mode == Delete::all) {
         const std::string table = s.table;
         if (!run(handle, "delete from " + quoted(table), {})) return false;
-        return open_set(s, table, kTable, {}) && s.rows.empty();
+        return open_set(s, table, Source::table, {}) && s.rows.empty();
     }
+    // A mode cast from a number that names none of them.
     return false;
 }
 
-bool recordset_find(RecordSet& set, const std::string& criterion, int direction)
+bool recordset_find(RecordSet& set, const std::string& criterion, Search direction)
 {
     RecordSetState& s = Access::of(set);
-    if (!s.open || direction != kSearchForward) return false;
-    const auto parsed = parse_criterion(s, criterion);
-    if (!parsed || !save_pending(s)) return false;
+    if (!s.open || direction != Search::forward) return false;
+    const auto parsed = detail::parse_criterion(criterion);
+    const auto column = parsed ? column_index(s, parsed->field) : std::nullopt;
+    if (!column || !save_pending(s)) return false;
 
     std::size_t start = s.rows.size();
-    if (s.place == Place::row || s.place == Place::deleted) start = s.index;
-    if (s.place == Place::before) start = 0;
+    if (s.cursor == Cursor::row || s.cursor == Cursor::deleted) start = s.index;
+    if (s.cursor == Cursor::before) start = 0;
     for (std::size_t i = start; i < s.rows.size(); ++i) {
-        if (cell_equals(s.rows[i].cells[parsed->first], parsed->second)) {
-            s.place = Place::row;
+        if (detail::cell_equals(s.rows[i].cells[*column], parsed->number)) {
+            s.cursor = Cursor::row;
             s.index = i;
             return true;
         }
     }
-    s.place = Place::after;
+    s.cursor = Cursor::after;
     return false;
-}
-
-// ---- creating a database ------------------------------------------------------
-
-namespace {
-
-bool run_in_transaction(sqlite3* handle, const std::string& statements, std::string* error)
-{
-    // The empty statement after the caller's last one is harmless, and spares
-    // the caller a rule about the final semicolon.
-    const std::string script = "begin;" + statements + ";commit;";
-    if (sqlite3_exec(handle, script.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
-    if (error) *error = sqlite3_errmsg(handle);
-    // All of it or none.
-    if (!sqlite3_get_autocommit(handle)) sqlite3_exec(handle, "rollback", nullptr, nullptr, nullptr);
-    return false;
-}
-
-}  // namespace
-
-bool run_script(Connection& connection, const std::string& statements)
-{
-    sqlite3* handle = Access::of(connection).handle.get();
-    return handle && run_in_transaction(handle, statements, nullptr);
-}
-
-bool create_keyed_database(const std::string& file, const std::string& password,
-                           const std::string& statements, std::string* error)
-{
-    const auto fail = [&](const std::string& text) {
-        if (error) *error = text;
-        return false;
-    };
-    if (file.empty() || file.find('\0') != std::string::npos) return fail("Invalid file name.");
-
-    // O_EXCL: an existing database is never touched, even one that appears
-    // between a check and the creation.
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return fail(errno == EEXIST ? "The file exists already: " + file
-                                    : "Cannot create " + file + ": " + std::strerror(errno));
-    }
-    ::close(fd);
-
-    std::string reason;
-    {
-        Handle handle = open_file(file, password, true);
-        if (!handle) {
-            reason = "Cannot open the new database file.";
-        } else {
-            run_in_transaction(handle.get(), statements, &reason);
-        }
-    }
-    if (!reason.empty()) {
-        ::unlink(file.c_str());
-        return fail(reason);
-    }
-    return true;
 }
 
 }  // namespace db
