@@ -87,7 +87,7 @@ void list_on_created()
     db::Connection* connection = ui::connection(kListWindow, kListConnection);
     db::RecordSet* records = ui::recordset(kListWindow, kListRecordSet);
     if (!connection || !records || !app::connect_program_database(*connection)) {
-        ui::message_box("抱歉，与数据库通信失败，无法为您打开成员列表！", ui::MB_OK | ui::MB_ICONWARNING,
+        ui::message_box("抱歉，与数据库通信失败，无法为您打开成员列表！", ui::Buttons::ok, ui::Icon::warning,
                         "数据库错误");
         ui::destroy_window_or_unit(kListWindow);
         return;

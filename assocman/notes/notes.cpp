@@ -157,8 +157,8 @@ void on_submit()
 
 void on_delete()
 {
-    if (ui::message_box("确定要删除该记录吗？", ui::MB_OKCANCEL | ui::MB_ICONQUESTION, "Selbrac-温馨提示") !=
-        ui::ID_OK) {
+    if (ui::message_box("确定要删除该记录吗？", ui::Buttons::ok_cancel, ui::Icon::question,
+                        "Selbrac-温馨提示") != ui::Answer::ok) {
         return;
     }
     // With nothing selected the empty text would still match a note stored

@@ -6,7 +6,7 @@ namespace app {
 
 void show_tip(const QString& text, bool stop)
 {
-    ui::message_box(text, ui::MB_OK | (stop ? ui::MB_ICONSTOP : ui::MB_ICONINFORMATION),
+    ui::message_box(text, ui::Buttons::ok, stop ? ui::Icon::stop : ui::Icon::information,
                     QString::fromUtf8(kTipTitle));
 }
 

@@ -69,7 +69,8 @@ TEST_F(DatabaseErrors, CommonEngineResultsAreToldInChineseBeforeTheEngineText)
         ASSERT_EQ(shown.size(), 1);
         EXPECT_EQ(shown[0].text, c.text);
         EXPECT_EQ(shown[0].title, ui::kDefaultTitle);
-        EXPECT_EQ(shown[0].style, ui::MB_OK);
+        EXPECT_EQ(shown[0].buttons, ui::Buttons::ok);
+        EXPECT_EQ(shown[0].icon, ui::Icon::none);
     }
 }
 

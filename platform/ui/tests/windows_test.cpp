@@ -140,7 +140,7 @@ TEST_F(UiWindows, ACreatedHandlerThatClosesItsWindowStopsTheLaterEvents)
     presenter::set_while_open([](const ShownMessage&) { QCoreApplication::processEvents(); });
     register_handler(QStringLiteral("a.created"), [] {
         destroy_window_or_unit(A);
-        message_box(QStringLiteral("数据库连接失败！程序无法正常使用！"), MB_OK | MB_ICONINFORMATION);
+        message_box(QStringLiteral("数据库连接失败！程序无法正常使用！"), Buttons::ok, Icon::information);
         destroy_window_or_unit(A);  // already gone: nothing
     });
     ASSERT_TRUE(load_window(A));
