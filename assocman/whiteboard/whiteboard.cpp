@@ -65,10 +65,10 @@ void editor_save()
         // them would number every line twice when the user tries again.
         for (std::size_t i = 0; i < kBoxes.size(); ++i)
             ui::set_text(kEditor, box(i), before[static_cast<qsizetype>(i)]);
-        app::show_tip(QStringLiteral("抱歉，课堂要点数据保存失败！"), true);
+        app::show_error(QStringLiteral("抱歉，课堂要点数据保存失败！"));
         return;
     }
-    app::show_tip(QStringLiteral("恭喜！课堂要点数据修改成功！"), false);
+    app::show_info(QStringLiteral("恭喜！课堂要点数据修改成功！"));
 }
 
 void about_link_pressed()

@@ -155,6 +155,7 @@ TEST_F(NewAdmin, UnstoredAccountIsNotReportedAsCreated)
     fill("n", "p", "p");
     click(kWin, kButton);
     EXPECT_EQ(shown_texts(), QStringList{"新建账号失败！账号未能保存，请稍后重试！"});
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::stop);
     EXPECT_TRUE(ui::is_window_open(kWin));
     EXPECT_EQ(ui::text(kWin, kName), "n");
 }

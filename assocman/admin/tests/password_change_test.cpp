@@ -158,6 +158,7 @@ TEST_F(PasswordChange, AccountDeletedWhileOpenIsNotReportedAsChanged)
     fill("old", "new", "new");
     press();
     EXPECT_EQ(shown_texts(), QStringList{"密码修改失败！新密码未能保存，请稍后重试！"});
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::stop);
     EXPECT_TRUE(ui::is_window_open(kWin));
     EXPECT_TRUE(accounts().empty());
 

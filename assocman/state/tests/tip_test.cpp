@@ -10,10 +10,10 @@ namespace {
 
 class Tip : public assocman_testing::WindowTest {};
 
-TEST_F(Tip, ShowTipUsesTheProgramTitleAndStopOrInformationIcon)
+TEST_F(Tip, InformationAndErrorUseTheProgramTitleAndTheirIcons)
 {
-    app::show_tip(QStringLiteral("该用户已被锁定！无法完成登陆操作！"), true);
-    app::show_tip(QString(), false);
+    app::show_error(QStringLiteral("该用户已被锁定！无法完成登陆操作！"));
+    app::show_info(QString());
     const auto shown = ui::presenter::shown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].title, QStringLiteral("温馨提示-Tarnwick"));
