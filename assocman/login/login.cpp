@@ -93,7 +93,9 @@ void on_login()
                 return;
             }
             app::state().current_admin = QString::fromStdString(adminname);
-            ui::load_window(forms::workspace::window);
+            // Every description is loaded at start-up or the program does
+            // not start, so the workspace's is there to open.
+            (void)ui::load_window(forms::workspace::window);
             return;
         }
         db::recordset_move_next(*records);

@@ -46,7 +46,7 @@ struct ShownMessage {
 // real box keeps events flowing.
 namespace presenter {
 void set_scripted(bool on);
-bool scripted();
+[[nodiscard]] bool scripted();
 void set_next_answer(Answer answer);
 QList<ShownMessage> shown();
 void clear();

@@ -72,7 +72,7 @@ public:
     // Menu bar and shortcut keys; the client area moves below the bar.
     void build_menus();
     void centre_on_screen();
-    bool created() const { return created_; }
+    [[nodiscard]] bool created() const { return created_; }
     // Creation is done: position and size changes are reported from now on.
     void finish_creation();
     // Stops what could still call into handlers and releases the units,

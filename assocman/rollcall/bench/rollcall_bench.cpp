@@ -98,7 +98,8 @@ void RollCallOpens(benchmark::State& state)
     Register& data = register_of(members);
     ui::set_program_directory(QString::fromStdString(data.dir()));
     for (auto _ : state) {
-        ui::load_window(rollcall::kWindow);
+        // A window that did not open has no list, which the check below reports.
+        (void)ui::load_window(rollcall::kWindow);
         state.PauseTiming();
         const db::RecordSet* list = ui::recordset(rollcall::kWindow, kList);
         if (!list || db::record_count(*list) != members) state.SkipWithError("the list was not built");
