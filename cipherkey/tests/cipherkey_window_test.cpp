@@ -16,6 +16,7 @@
 #include "cipherkey/tests/window_fixture.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 
 #include "platform/ui/list_rows.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/widgets.h"
 #include "platform/ui/window.h"
 

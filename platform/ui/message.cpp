@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/ui/testing.h"
+
 namespace ui {
 
 namespace {

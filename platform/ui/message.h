@@ -1,10 +1,9 @@
 // Message boxes. Every box of the program goes through one presenter, so a
-// test can answer the boxes in advance and read back what was shown.
+// test can answer the boxes in advance and read back what was shown
+// (testing.h).
 #pragma once
 
-#include <QList>
 #include <QString>
-#include <functional>
 
 namespace ui {
 
@@ -31,26 +30,5 @@ inline constexpr const char* kDefaultTitle = "信息：";
 // posted close requests and timer ticks still run). An empty title gives
 // "信息：".
 Answer message_box(const QString& text, Buttons buttons, Icon icon, const QString& title = {});
-
-struct ShownMessage {
-    QString title;
-    QString text;
-    Buttons buttons = Buttons::ok;
-    Icon icon = Icon::none;
-    Answer answer = Answer::ok;
-};
-
-// Test control of the presenter. Once scripted, no real box is shown: each
-// box takes the next queued answer (or OK / the first button when none is
-// queued) and is recorded. A hook may run while the box is "open", the way a
-// real box keeps events flowing.
-namespace presenter {
-void set_scripted(bool on);
-[[nodiscard]] bool scripted();
-void set_next_answer(Answer answer);
-QList<ShownMessage> shown();
-void clear();
-void set_while_open(std::function<void(const ShownMessage&)> hook);
-}  // namespace presenter
 
 }  // namespace ui

@@ -13,6 +13,7 @@
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/style.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/window.h"
 
 namespace ui {

@@ -17,7 +17,6 @@
 #include <functional>
 #include <optional>
 
-class QWidget;
 class QApplication;
 
 namespace db {
@@ -144,18 +143,13 @@ QString focused_control(const QString& window);
 db::Connection* connection(const QString& window, const QString& unit);
 db::RecordSet* recordset(const QString& window, const QString& unit);
 
-// For tests and the runtime itself: the widget behind a window or control.
-QWidget* window_widget(const QString& window);
-QWidget* control_widget(const QString& window, const QString& control);
-
 // ---- program --------------------------------------------------------------
 
 // Creates the application object (if none exists), maps the description
 // fonts onto installed CJK fonts and takes the program folder.
 void start_runtime(int& argc, char** argv);
-QString get_program_directory();                 // no trailing "/"
-QString get_current_directory();                 // "" when it cannot be read
-void set_program_directory(const QString& dir);  // tests
+QString get_program_directory();  // no trailing "/"
+QString get_current_directory();  // "" when it cannot be read
 
 // Visual style: 1 blue, 2 olive green, 3 silver, anything else removes it.
 void apply_xp_style(int scheme);
@@ -170,21 +164,13 @@ void register_exit_cleanup(std::function<void()> fn);
 void run_exit_cleanup();
 // Ends the program at once with `code`, after the exit clean-up.
 void exit_program(int code);
-// Tests replace what exit_program does after the clean-up.
-void set_exit_hook(std::function<void(int)> hook);
 
 // Fatal error: the "错误" box, then exit code -1 without the clean-up.
 [[noreturn]] void fatal_error(const QString& message, std::optional<long> code = std::nullopt);
 // The text of that box.
 QString fatal_error_text(const QString& message, std::optional<long> code = std::nullopt);
-// Tests replace the exit after the fatal-error box. If the hook returns, the
-// process still ends with -1.
-void set_fatal_hook(std::function<void(int)> hook);
 
 // Waits `ms` milliseconds while window events go on being processed.
 void wait_processing_events(int ms);
-
-// Drops every window, description, handler and hook (between tests).
-void reset_for_tests();
 
 }  // namespace ui

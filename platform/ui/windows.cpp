@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/window.h"
 
 namespace ui {

@@ -1,6 +1,7 @@
 // The new-administrator window driven through its real widgets.
 #include "admin_fixture.h"
 #include "core/digest.h"
+#include "platform/ui/testing.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "tests/support/wait_until.h"
 
 namespace {

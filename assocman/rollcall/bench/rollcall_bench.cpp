@@ -19,6 +19,7 @@
 #include "assocman/state/state.h"
 #include "platform/db/db.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 

@@ -26,6 +26,7 @@
 #include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "tests/support/wait_until.h"
 
 // Readable failures for the texts the window shows.

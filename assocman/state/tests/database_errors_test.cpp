@@ -10,6 +10,7 @@
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
+#include "platform/ui/testing.h"
 
 // Readable failures for the texts shown.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }

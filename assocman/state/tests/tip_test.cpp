@@ -5,6 +5,7 @@
 
 #include "assocman/testing/window_test.h"
 #include "platform/ui/message.h"
+#include "platform/ui/testing.h"
 
 namespace {
 

@@ -25,6 +25,7 @@
 #include "assocman/workspace/workspace.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "tests/support/wait_until.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include "platform/ui/jpeg.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 #include "platform/ui/widgets.h"
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 #include "tests/support/wait_until.h"
 

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "platform/ui/fonts.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 
 namespace ui::testing {

@@ -1,6 +1,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 
 namespace ui::testing {
