@@ -34,7 +34,7 @@ inline constexpr char kLookupWarningPrefix[] = "ui lookup: ";
 using Handler = std::function<void()>;
 
 // Registers a handler under the name that descriptions use in their event
-// bindings ("login.on_login"). Registering a name twice replaces it.
+// bindings ("example.on_open"). Registering a name twice replaces it.
 void register_handler(const QString& name, Handler fn);
 [[nodiscard]] bool has_handler(const QString& name);
 
