@@ -35,7 +35,7 @@ void on_generate()
     // is a password like any other.
     QString typed = ui::text(kWindow, kPassword);
     if (typed.isEmpty()) {
-        ui::message_box(QStringLiteral("请输入数据库原密码！"), ui::MB_OK | ui::MB_ICONINFORMATION,
+        ui::message_box(QStringLiteral("请输入数据库原密码！"), ui::Buttons::ok, ui::Icon::information,
                         QStringLiteral("MorvainTarnwick"));
         ui::set_focus(kWindow, kPassword);
         return;

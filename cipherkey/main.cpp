@@ -11,10 +11,12 @@ int main(int argc, char** argv)
     ui::start_runtime(argc, argv);
     cipherkey::register_cipherkey_handlers();
 
-    // A description that does not load leaves no window to open, which the
-    // check below reports.
+    // The box says why a description was refused; without it the window
+    // below would only be missing.
     QString error;
-    ui::load_descriptions(QStringLiteral(":/cipherkey"), &error);
+    if (!ui::load_descriptions(QStringLiteral(":/cipherkey"), &error)) {
+        ui::fatal_error(QStringLiteral("载入启动窗口失败\n") + error);
+    }
     if (!ui::load_window(cipherkey::kWindow)) ui::fatal_error(QStringLiteral("载入启动窗口失败"));
 
     ui::run_message_loop();

@@ -43,7 +43,7 @@ bool name_taken(db::RecordSet& records, const std::string& name)
 bool refuse_without_rights(db::RecordSet& records)
 {
     if (!lacks_rights(records, app::state().workspace_admin.toStdString())) return false;
-    app::show_tip("您的权限不足！暂时无法新建账号！", false);
+    app::show_info("您的权限不足！暂时无法新建账号！");
     ui::destroy_window_or_unit(kWindow);
     return true;
 }
@@ -62,12 +62,12 @@ void on_create()
 {
     if (ui::text(kWindow, kName).isEmpty() || ui::text(kWindow, kPassword).isEmpty() ||
         ui::text(kWindow, kConfirm).isEmpty()) {
-        app::show_tip("含有未填写的项，请补充完整！", false);
+        app::show_info("含有未填写的项，请补充完整！");
         ui::set_focus(kWindow, kName);
         return;
     }
     if (ui::text(kWindow, kPassword) != ui::text(kWindow, kConfirm)) {
-        app::show_tip("两次输入的密码不一致！请重新输入！", false);
+        app::show_info("两次输入的密码不一致！请重新输入！");
         ui::set_text(kWindow, kPassword, "");
         ui::set_text(kWindow, kConfirm, "");
         ui::set_focus(kWindow, kName);
@@ -78,7 +78,7 @@ void on_create()
     db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
     if (!records) return;
     if (table == TableState::unreadable) {
-        app::show_tip(kNotSaved, false);
+        app::show_error(kNotSaved);
         return;
     }
     // Rights that could not be read when the window opened are checked now,
@@ -87,7 +87,7 @@ void on_create()
 
     const QString name = ui::text(kWindow, kName);
     if (name_taken(*records, name.toStdString())) {
-        app::show_tip("该用户名已存在，请更换用户名！", false);
+        app::show_info("该用户名已存在，请更换用户名！");
         ui::set_text(kWindow, kName, "");
         return;
     }
@@ -104,10 +104,10 @@ void on_create()
     if (!saved) {
         // Drops the half-made row, so the next click starts from the file.
         if (db::record_count(*records) >= 0) open_admin_table(kWindow, kConnection, kRecordSet);
-        app::show_tip(kNotSaved, false);
+        app::show_error(kNotSaved);
         return;
     }
-    app::show_tip("恭喜您添加用户" + name + "成功！", false);
+    app::show_info("恭喜您添加用户" + name + "成功！");
     ui::destroy_window_or_unit(kWindow);
 }
 

@@ -45,12 +45,12 @@ void on_change()
 {
     if (ui::text(kWindow, kOld).isEmpty() || ui::text(kWindow, kNew).isEmpty() ||
         ui::text(kWindow, kAgain).isEmpty()) {
-        app::show_tip("含有未填写的项，请补充完整！", false);
+        app::show_info("含有未填写的项，请补充完整！");
         ui::set_focus(kWindow, kOld);
         return;
     }
     if (ui::text(kWindow, kNew) != ui::text(kWindow, kAgain)) {
-        app::show_tip("两次输入的密码不一致！", false);
+        app::show_info("两次输入的密码不一致！");
         ui::set_focus(kWindow, kOld);
         return;
     }
@@ -60,12 +60,12 @@ void on_change()
     db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
     if (!records) return;
     if (table == TableState::unreadable) {
-        app::show_tip(kNotSaved, false);
+        app::show_error(kNotSaved);
         return;
     }
     if (!find_account(*records, ui::text(kWindow, kCurrentUser).toStdString(),
                       digest_of(ui::text(kWindow, kOld)))) {
-        app::show_tip("旧密码输入错误,请重新设定！", false);
+        app::show_info("旧密码输入错误,请重新设定！");
         ui::set_text(kWindow, kOld, "");
         return;
     }
@@ -78,10 +78,10 @@ void on_change()
                        db::recordset_update(*records);
     if (!saved) {
         open_admin_table(kWindow, kConnection, kRecordSet);
-        app::show_tip(kNotSaved, false);
+        app::show_error(kNotSaved);
         return;
     }
-    app::show_tip("恭喜您密码修改成功，重新启动程序后生效！", false);
+    app::show_info("恭喜您密码修改成功，重新启动程序后生效！");
     ui::destroy_window_or_unit(kWindow);
 }
 

@@ -23,7 +23,7 @@ class LoginConfigurationHost final : public assoc::ConfigurationHost {
 public:
     void show_stop_message(const std::string& utf8_text) override
     {
-        app::show_tip(QString::fromStdString(utf8_text), true);
+        app::show_error(QString::fromStdString(utf8_text));
     }
     void request_login_close() override { ui::destroy_window_or_unit(kWindow); }
 };
@@ -48,7 +48,7 @@ void on_created()
     if (!connection || !records) return;
 
     if (!app::connect_program_database(*connection)) {
-        app::show_tip("数据库连接失败！程序无法正常使用！", false);
+        app::show_info("数据库连接失败！程序无法正常使用！");
         ui::destroy_window_or_unit(kWindow);
         return;
     }
@@ -65,7 +65,7 @@ void clear_and_refocus(const QString& first, const QString& second)
 void on_login()
 {
     if (ui::text(kWindow, kName).isEmpty() || ui::text(kWindow, kPassword).isEmpty()) {
-        app::show_tip("用户名或密码不为空，请重新输入！", false);
+        app::show_info("用户名或密码不为空，请重新输入！");
         ui::set_focus(kWindow, kName);
         return;
     }
@@ -92,18 +92,20 @@ void on_login()
         if (ui::text(kWindow, kName).toStdString() == adminname &&
             assoc::password_digest(ui::text(kWindow, kPassword).toStdString()) == adminpass) {
             if (disabled) {
-                app::show_tip("该用户已被锁定！无法完成登陆操作！", true);
+                app::show_error("该用户已被锁定！无法完成登陆操作！");
                 clear_and_refocus(kPassword, kName);
                 return;
             }
             app::state().current_admin = QString::fromStdString(adminname);
-            ui::load_window(forms::workspace::window);
+            // Every description is loaded at start-up or the program does
+            // not start, so the workspace's is there to open.
+            (void)ui::load_window(forms::workspace::window);
             return;
         }
         (void)db::recordset_move_next(*records);  // nothing is written here, so only the end refuses it
     }
 
-    app::show_tip("用户名或密码错误！无法完成验证！", false);
+    app::show_info("用户名或密码错误！无法完成验证！");
     clear_and_refocus(kName, kPassword);
 }
 

@@ -59,7 +59,7 @@ void on_created()
 
     auto& s = app::state();
     if (!app::connect_program_database(*connection)) {
-        app::show_tip("数据库连接失败！程序无法正常使用！", false);
+        app::show_info("数据库连接失败！程序无法正常使用！");
         return;
     }
     db::recordset_set_connection(*set, *connection);
@@ -72,7 +72,7 @@ void on_lookup()
 
     const QString criterion = ui::text(kWindow, kCriterion);
     if (criterion.isEmpty()) {
-        app::show_tip("查找条件不能为空！", false);
+        app::show_info("查找条件不能为空！");
         ui::set_focus(kWindow, kCriterion);
         return;
     }
@@ -100,14 +100,14 @@ void on_lookup()
         (void)db::recordset_move_next(*set);  // a fresh set with nothing pending: only the end refuses it
     }
 
-    app::show_tip("抱歉，尚未查找到您需要的信息！", false);
+    app::show_info("抱歉，尚未查找到您需要的信息！");
     found.member_found = false;
 }
 
 void on_correct()
 {
     if (!found.member_found) {
-        app::show_tip("未查找数据，禁止修改数据！", false);
+        app::show_info("未查找数据，禁止修改数据！");
         return;
     }
     // The phone number is shown only: this window never writes it.
@@ -143,13 +143,13 @@ void on_save()
     if (!saved) {
         // Never claim an update that did not reach the file (the row is gone,
         // or another window holds the database for writing).
-        app::show_tip("抱歉，本条数据未能更新！", true);
+        app::show_error("抱歉，本条数据未能更新！");
         return;
     }
     for (const QString& box : {kName, kNumber, kClass, kRemarks}) ui::set_edit_mode(kWindow, box, "readonly");
     ui::set_disabled(kWindow, kSave, true);
     ui::set_focus(kWindow, kCriterion);
-    app::show_tip("恭喜您！本条数据已更新！", false);
+    app::show_info("恭喜您！本条数据已更新！");
 }
 
 }  // namespace

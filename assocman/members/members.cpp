@@ -35,7 +35,7 @@ void add_on_created()
     db::Connection* connection = ui::connection(kAddWindow, kAddConnection);
     db::RecordSet* records = ui::recordset(kAddWindow, kAddRecordSet);
     if (!connection || !records || !app::connect_program_database(*connection)) {
-        app::show_tip("与数据库连接失败，无法添加成员！", true);
+        app::show_error("与数据库连接失败，无法添加成员！");
         ui::destroy_window_or_unit(kAddWindow);
         return;
     }
@@ -45,7 +45,7 @@ void add_on_created()
 void add_on_add()
 {
     if (ui::text(kAddWindow, kName).isEmpty() || ui::text(kAddWindow, kPhone).isEmpty()) {
-        app::show_tip("姓名或手机不能为空，请重新编辑后再添加！", false);
+        app::show_info("姓名或手机不能为空，请重新编辑后再添加！");
         ui::set_focus(kAddWindow, kName);
         return;
     }
@@ -68,11 +68,11 @@ void add_on_add()
         db::recordset_open(*records, "insert into causer (name,phonenum,class,sex,xuehao) values (?,?,?,?,?)",
                            db::Source::sql, values);
     if (!added) {
-        app::show_tip("很抱歉，成员添加失败，请检查资料是否填写正确！", false);
+        app::show_info("很抱歉，成员添加失败，请检查资料是否填写正确！");
         return;
     }
 
-    app::show_tip("恭喜您，成员添加成功！", false);
+    app::show_info("恭喜您，成员添加成功！");
     for (const QString& box : {kName, kPhone, kDepartment, kNumber}) ui::set_text(kAddWindow, box, "");
     ui::set_focus(kAddWindow, kName);
 }
@@ -87,7 +87,7 @@ void list_on_created()
     db::Connection* connection = ui::connection(kListWindow, kListConnection);
     db::RecordSet* records = ui::recordset(kListWindow, kListRecordSet);
     if (!connection || !records || !app::connect_program_database(*connection)) {
-        ui::message_box("抱歉，与数据库通信失败，无法为您打开成员列表！", ui::MB_OK | ui::MB_ICONWARNING,
+        ui::message_box("抱歉，与数据库通信失败，无法为您打开成员列表！", ui::Buttons::ok, ui::Icon::warning,
                         "数据库错误");
         ui::destroy_window_or_unit(kListWindow);
         return;

@@ -139,24 +139,24 @@ void on_submit()
     const QString title = ui::text(kWindow, kInputTitle);
     const QString body = ui::text(kWindow, kInputBody);
     if (title.isEmpty() || body.isEmpty()) {
-        app::show_tip("标题和内容为必填项！请重新输入！", false);
+        app::show_info("标题和内容为必填项！请重新输入！");
         return;
     }
 
     db::RecordSet* set = notes_set();
     if (set && is_duplicate(*set, title.toStdString(), body.toStdString())) {
-        app::show_tip("本条记录已提交！请不要重复记录！", false);
+        app::show_info("本条记录已提交！请不要重复记录！");
         return;
     }
 
     const QString category = ui::item_text(kWindow, kCategory, ui::current_index(kWindow, kCategory));
     if (!set || !store_note(*set, title.toStdString(), body.toStdString(), category.toStdString())) {
         // The boxes keep what was typed, so nothing is lost when it is sent again.
-        app::show_tip("抱歉，数据添加失败！请稍后重新提交！", true);
+        app::show_error("抱歉，数据添加失败！请稍后重新提交！");
         return;
     }
 
-    app::show_tip("恭喜您！数据添加成功！", false);
+    app::show_info("恭喜您！数据添加成功！");
     ui::add_item(kWindow, kNoteList, title);
     ui::set_text(kWindow, kInputTitle, "");
     ui::set_text(kWindow, kInputBody, "");
@@ -165,8 +165,8 @@ void on_submit()
 
 void on_delete()
 {
-    if (ui::message_box("确定要删除该记录吗？", ui::MB_OKCANCEL | ui::MB_ICONQUESTION, "Selbrac-温馨提示") !=
-        ui::ID_OK) {
+    if (ui::message_box("确定要删除该记录吗？", ui::Buttons::ok_cancel, ui::Icon::question,
+                        "Selbrac-温馨提示") != ui::Answer::ok) {
         return;
     }
     // With nothing selected the empty text would still match a note stored
@@ -177,7 +177,7 @@ void on_delete()
     db::RecordSet* set = notes_set();
     if (!set || !move_to_note(*set, ui::item_text(kWindow, kNoteList, selected).toStdString())) return;
     if (!db::recordset_delete(*set, db::Delete::current)) {
-        app::show_tip("抱歉，记录删除失败！请稍后重试！", true);
+        app::show_error("抱歉，记录删除失败！请稍后重试！");
         return;
     }
     ui::remove_item(kWindow, kNoteList, selected);

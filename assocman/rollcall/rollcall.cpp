@@ -125,7 +125,7 @@ void on_created()
                 // transaction in any case.
                 (void)db::rollback_transaction(*c);
             }
-            app::show_tip("抱歉，点名名单未能生成！请稍后重试！", true);
+            app::show_error("抱歉，点名名单未能生成！请稍后重试！");
             ui::destroy_window_or_unit(kWindow);
             return;
         case Rebuild::done:
@@ -184,9 +184,9 @@ void write_report()
     const QString path = report_path(ui::get_current_directory(), QDate::currentDate());
 
     if (write_whole_file(path, text::to_gbk(text))) {
-        app::show_tip("签到情况统计报告已生成！\r\n文件位于：" + path, false);
+        app::show_info("签到情况统计报告已生成！\r\n文件位于：" + path);
     } else {
-        app::show_tip("签到情况统计报告生成失败！\r\n无法写入：" + path, true);
+        app::show_error("签到情况统计报告生成失败！\r\n无法写入：" + path);
     }
 }
 
@@ -199,7 +199,7 @@ void mark(bool present)
         // Refused only on an empty list: no name, and a report without names.
         (void)db::recordset_move_previous(*set);
         show_name(name_of_current_row());
-        app::show_tip("当前已经是最后一位成员！", false);
+        app::show_info("当前已经是最后一位成员！");
         // Closed while the box was up: with no list left to walk, a report
         // now would replace the day's file with empty lists.
         if (!list()) return;
@@ -214,7 +214,7 @@ void mark(bool present)
     // shown: the next press, or a move, saves it.
     if (!db::recordset_move_next(*set)) {
         g_unsaved_mark = true;
-        app::show_tip("抱歉，当前成员的签到结果未能保存！请稍后重试！", true);
+        app::show_error("抱歉，当前成员的签到结果未能保存！请稍后重试！");
         return;
     }
     g_unsaved_mark = false;
@@ -232,7 +232,7 @@ void on_previous()
     if (!set) return;
     if (db::position(*set).row == 0) {
         show_name(name_of_current_row());
-        app::show_tip("当前已经是第一条记录！", false);
+        app::show_info("当前已经是第一条记录！");
         return;
     }
     if (db::recordset_move_previous(*set)) g_unsaved_mark = false;
@@ -246,7 +246,7 @@ void on_next()
     if (db::position(*set) == db::Place::after_last) {
         (void)db::recordset_move_previous(*set);  // refused only on an empty list, which has no name
         show_name(name_of_current_row());
-        app::show_tip("当前已经是最后一条记录！", false);
+        app::show_info("当前已经是最后一条记录！");
         return;
     }
     if (db::recordset_move_next(*set)) g_unsaved_mark = false;
@@ -263,7 +263,7 @@ void on_destroy()
         g_unsaved_mark = false;
         db::RecordSet* set = list();
         if (set && !db::recordset_update(*set)) {
-            app::show_tip("抱歉，当前成员的签到结果未能保存！", true);
+            app::show_error("抱歉，当前成员的签到结果未能保存！");
         }
     }
     if (db::Connection* c = connection()) db::db_close(*c);

@@ -39,8 +39,9 @@ QString database_error_text(const db::Error& error)
 
 void install_database_error_presenter()
 {
-    db::set_error_presenter(
-        [](const db::Error& error) { ui::message_box(database_error_text(error), ui::MB_OK); });
+    db::set_error_presenter([](const db::Error& error) {
+        ui::message_box(database_error_text(error), ui::Buttons::ok, ui::Icon::none);
+    });
 }
 
 }  // namespace app

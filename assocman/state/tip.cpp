@@ -4,10 +4,14 @@
 
 namespace app {
 
-void show_tip(const QString& text, bool stop)
+void show_info(const QString& text)
 {
-    ui::message_box(text, ui::MB_OK | (stop ? ui::MB_ICONSTOP : ui::MB_ICONINFORMATION),
-                    QString::fromUtf8(kTipTitle));
+    ui::message_box(text, ui::Buttons::ok, ui::Icon::information, QString::fromUtf8(kTipTitle));
+}
+
+void show_error(const QString& text)
+{
+    ui::message_box(text, ui::Buttons::ok, ui::Icon::stop, QString::fromUtf8(kTipTitle));
 }
 
 }  // namespace app

@@ -8,8 +8,11 @@ namespace app {
 
 inline constexpr const char* kTipTitle = "温馨提示-Tarnwick";
 
-// Shows `text` under "温馨提示-Tarnwick" with one OK button, the stop icon
-// when `stop` is true and the information icon otherwise.
-void show_tip(const QString& text, bool stop);
+// Shows `text` under "温馨提示-Tarnwick" with one OK button and the
+// information icon.
+void show_info(const QString& text);
+
+// The same box with the stop icon: for what went wrong.
+void show_error(const QString& text);
 
 }  // namespace app

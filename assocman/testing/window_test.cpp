@@ -9,6 +9,7 @@
 #include "assocman/state/state.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace assocman_testing {
 

@@ -65,16 +65,17 @@ void editor_save()
         // them would number every line twice when the user tries again.
         for (std::size_t i = 0; i < kBoxes.size(); ++i)
             ui::set_text(kEditor, box(i), before[static_cast<qsizetype>(i)]);
-        app::show_tip(QStringLiteral("抱歉，课堂要点数据保存失败！"), true);
+        app::show_error(QStringLiteral("抱歉，课堂要点数据保存失败！"));
         return;
     }
-    app::show_tip(QStringLiteral("恭喜！课堂要点数据修改成功！"), false);
+    app::show_info(QStringLiteral("恭喜！课堂要点数据修改成功！"));
 }
 
 void about_link_pressed()
 {
-    // Whether a browser comes up is the desktop's business; nothing to report.
-    ui::open_url(QString::fromLatin1(app::kMakerPage));
+    // Whether a browser comes up is the desktop's business; the link reports
+    // nothing either way.
+    (void)ui::open_url(QString::fromLatin1(app::kMakerPage));
 }
 
 QString help_text()

@@ -16,6 +16,7 @@
 #include "cipherkey/tests/window_fixture.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ TEST_F(CipherkeyWindow, EmptyPasswordIsAskedForAndNothingElseChanges)
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].title, QStringLiteral("MorvainTarnwick"));
     EXPECT_EQ(shown[0].text, QStringLiteral("请输入数据库原密码！"));
-    EXPECT_EQ(shown[0].style, ui::MB_OK | ui::MB_ICONINFORMATION);
+    EXPECT_EQ(shown[0].buttons, ui::Buttons::ok);
+    EXPECT_EQ(shown[0].icon, ui::Icon::information);
     EXPECT_EQ(ui::focused_control(kWindow), kPassword);
     EXPECT_EQ(ui::text(kWindow, kCiphertext), QStringLiteral("jRGN"));
 }

@@ -10,6 +10,7 @@
 #include "cipherkey/cipherkey.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace cipherkey::testing {
 

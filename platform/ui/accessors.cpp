@@ -14,9 +14,10 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "platform/ui/controls.h"
 #include "platform/ui/list_rows.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
+#include "platform/ui/widgets.h"
 #include "platform/ui/window.h"
 
 namespace ui {

@@ -138,7 +138,7 @@ WindowDescPtr find_description(const QString& window);
 void clear_descriptions();
 
 // Runs a registered handler; false when none has that name.
-bool call_handler(const QString& name);
+[[nodiscard]] bool call_handler(const QString& name);
 void clear_handlers();
 
 }  // namespace ui::detail

@@ -10,7 +10,7 @@ namespace ui {
 
 bool tray_available() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
-void open_url(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+bool open_url(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
 
 bool set_clipboard_text(const QString& text)
 {

@@ -7,13 +7,13 @@
 namespace ui {
 
 // Whether the desktop has a notification area to show a tray icon in.
-bool tray_available();
+[[nodiscard]] bool tray_available();
 
-// Hands `url` to the desktop's browser. Whether one comes up is the desktop's
-// business; nothing is reported.
-void open_url(const QString& url);
+// Hands `url` to the desktop's browser. True when the desktop took it; whether
+// a browser then comes up is the desktop's business.
+[[nodiscard]] bool open_url(const QString& url);
 
 // Puts `text` on the clipboard. False when the program has no clipboard.
-bool set_clipboard_text(const QString& text);
+[[nodiscard]] bool set_clipboard_text(const QString& text);
 
 }  // namespace ui

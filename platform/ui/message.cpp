@@ -6,13 +6,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/ui/testing.h"
+
 namespace ui {
 
 namespace {
 
 struct Presenter {
     bool scripted = false;
-    QList<int> answers;
+    QList<Answer> answers;
     QList<ShownMessage> shown;
     std::function<void(const ShownMessage&)> while_open;
 };
@@ -26,105 +28,108 @@ Presenter& presenter_state()
 struct ButtonSpec {
     QMessageBox::StandardButton button;
     QMessageBox::ButtonRole role;
-    int result;
+    Answer answer;
     const char* caption;
 };
 
 // Buttons in the order the system's boxes show them, with the captions of a
 // Chinese system.
-QList<ButtonSpec> buttons_for(int style)
+QList<ButtonSpec> buttons_for(Buttons buttons)
 {
-    const ButtonSpec ok{QMessageBox::Ok, QMessageBox::AcceptRole, ID_OK, "确定"};
-    const ButtonSpec cancel{QMessageBox::Cancel, QMessageBox::RejectRole, ID_CANCEL, "取消"};
-    const ButtonSpec abort{QMessageBox::Abort, QMessageBox::RejectRole, ID_ABORT, "中止(&A)"};
-    const ButtonSpec retry{QMessageBox::Retry, QMessageBox::AcceptRole, ID_RETRY, "重试(&R)"};
-    const ButtonSpec ignore{QMessageBox::Ignore, QMessageBox::AcceptRole, ID_IGNORE, "忽略(&I)"};
-    const ButtonSpec yes{QMessageBox::Yes, QMessageBox::YesRole, ID_YES, "是(&Y)"};
-    const ButtonSpec no{QMessageBox::No, QMessageBox::NoRole, ID_NO, "否(&N)"};
-    switch (style & 0x0F) {
-        case MB_OKCANCEL:
-            return {ok, cancel};
-        case MB_ABORTRETRYIGNORE:
-            return {abort, retry, ignore};
-        case MB_YESNOCANCEL:
-            return {yes, no, cancel};
-        case MB_YESNO:
-            return {yes, no};
-        case MB_RETRYCANCEL:
-            return {retry, cancel};
-        default:
+    const ButtonSpec ok{QMessageBox::Ok, QMessageBox::AcceptRole, Answer::ok, "确定"};
+    const ButtonSpec cancel{QMessageBox::Cancel, QMessageBox::RejectRole, Answer::cancel, "取消"};
+    const ButtonSpec abort{QMessageBox::Abort, QMessageBox::RejectRole, Answer::abort, "中止(&A)"};
+    const ButtonSpec retry{QMessageBox::Retry, QMessageBox::AcceptRole, Answer::retry, "重试(&R)"};
+    const ButtonSpec ignore{QMessageBox::Ignore, QMessageBox::AcceptRole, Answer::ignore, "忽略(&I)"};
+    const ButtonSpec yes{QMessageBox::Yes, QMessageBox::YesRole, Answer::yes, "是(&Y)"};
+    const ButtonSpec no{QMessageBox::No, QMessageBox::NoRole, Answer::no, "否(&N)"};
+    switch (buttons) {
+        case Buttons::ok:
             return {ok};
+        case Buttons::ok_cancel:
+            return {ok, cancel};
+        case Buttons::abort_retry_ignore:
+            return {abort, retry, ignore};
+        case Buttons::yes_no_cancel:
+            return {yes, no, cancel};
+        case Buttons::yes_no:
+            return {yes, no};
+        case Buttons::retry_cancel:
+            return {retry, cancel};
     }
+    return {ok};
 }
 
-QMessageBox::Icon icon_for(int style)
+QMessageBox::Icon icon_for(Icon icon)
 {
-    switch (style & 0xF0) {
-        case MB_ICONSTOP:
-            return QMessageBox::Critical;
-        case MB_ICONQUESTION:
-            return QMessageBox::Question;
-        case MB_ICONWARNING:
-            return QMessageBox::Warning;
-        case MB_ICONINFORMATION:
-            return QMessageBox::Information;
-        default:
+    switch (icon) {
+        case Icon::none:
             return QMessageBox::NoIcon;
+        case Icon::stop:
+            return QMessageBox::Critical;
+        case Icon::question:
+            return QMessageBox::Question;
+        case Icon::warning:
+            return QMessageBox::Warning;
+        case Icon::information:
+            return QMessageBox::Information;
     }
+    return QMessageBox::NoIcon;
 }
 
-int show_real_box(const QString& text, int style, const QString& title)
+Answer show_real_box(const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
-    QMessageBox box(icon_for(style), title, text, QMessageBox::NoButton, nullptr);
+    QMessageBox box(icon_for(icon), title, text, QMessageBox::NoButton, nullptr);
     box.setWindowModality(Qt::ApplicationModal);
-    QHash<QAbstractButton*, int> results;
+    QHash<QAbstractButton*, Answer> results;
     QAbstractButton* cancel = nullptr;
-    const QList<ButtonSpec> specs = buttons_for(style);
+    const QList<ButtonSpec> specs = buttons_for(buttons);
     for (const ButtonSpec& spec : specs) {
         QAbstractButton* b = box.addButton(spec.button);
         b->setText(QString::fromUtf8(spec.caption));
-        results.insert(b, spec.result);
-        if (spec.result == ID_CANCEL) cancel = b;
+        results.insert(b, spec.answer);
+        if (spec.answer == Answer::cancel) cancel = b;
     }
-    box.setDefaultButton(qobject_cast<QPushButton*>(results.key(specs.first().result)));
+    box.setDefaultButton(qobject_cast<QPushButton*>(results.key(specs.first().answer)));
     // The close box (and Esc) answers Cancel where there is one, OK on a box
     // with OK alone.
     if (cancel) {
         box.setEscapeButton(cancel);
     } else if (specs.size() == 1) {
-        box.setEscapeButton(results.key(specs.first().result));
+        box.setEscapeButton(results.key(specs.first().answer));
     }
     box.exec();
     if (QAbstractButton* clicked = box.clickedButton(); clicked && results.contains(clicked)) {
         return results.value(clicked);
     }
-    return cancel ? ID_CANCEL : specs.first().result;
+    return cancel ? Answer::cancel : specs.first().answer;
 }
 
-int first_button(int style) { return buttons_for(style).first().result; }
+Answer first_button(Buttons buttons) { return buttons_for(buttons).first().answer; }
 
 }  // namespace
 
-int message_box(const QString& text, int style, const QString& title)
+Answer message_box(const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
     ShownMessage shown;
     shown.title = title.isEmpty() ? QString::fromUtf8(kDefaultTitle) : title;
     shown.text = text;
-    shown.style = style;
+    shown.buttons = buttons;
+    shown.icon = icon;
     Presenter& p = presenter_state();
     if (p.scripted) {
-        shown.result = p.answers.isEmpty() ? first_button(style) : p.answers.takeFirst();
+        shown.answer = p.answers.isEmpty() ? first_button(buttons) : p.answers.takeFirst();
         p.shown.append(shown);
         if (p.while_open) {
             // A copy: the hook may replace itself.
             auto hook = p.while_open;
             hook(shown);
         }
-        return shown.result;
+        return shown.answer;
     }
     // Without an application there is nothing to show a box on.
-    if (!qApp) return first_button(style);
-    return show_real_box(text, style, shown.title);
+    if (!qApp) return first_button(buttons);
+    return show_real_box(text, buttons, icon, shown.title);
 }
 
 namespace presenter {
@@ -133,7 +138,7 @@ void set_scripted(bool on) { presenter_state().scripted = on; }
 
 bool scripted() { return presenter_state().scripted; }
 
-void set_next_answer(int result) { presenter_state().answers.append(result); }
+void set_next_answer(Answer answer) { presenter_state().answers.append(answer); }
 
 QList<ShownMessage> shown() { return presenter_state().shown; }
 

@@ -13,6 +13,7 @@
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/style.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/window.h"
 
 namespace ui {
@@ -98,7 +99,7 @@ void fatal_error(const QString& message, std::optional<long> code)
 {
     const QString text = fatal_error_text(message, code);
     if (!qApp) std::fputs(text.toLocal8Bit().constData(), stderr);
-    message_box(text, MB_OK | MB_ICONSTOP, QStringLiteral("错误"));
+    message_box(text, Buttons::ok, Icon::stop, QStringLiteral("错误"));
     if (g_fatal_hook) g_fatal_hook(-1);
     end_process(-1);
 }

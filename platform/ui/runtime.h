@@ -17,7 +17,6 @@
 #include <functional>
 #include <optional>
 
-class QWidget;
 class QApplication;
 
 namespace db {
@@ -35,9 +34,9 @@ inline constexpr char kLookupWarningPrefix[] = "ui lookup: ";
 using Handler = std::function<void()>;
 
 // Registers a handler under the name that descriptions use in their event
-// bindings ("login.on_login"). Registering a name twice replaces it.
+// bindings ("example.on_open"). Registering a name twice replaces it.
 void register_handler(const QString& name, Handler fn);
-bool has_handler(const QString& name);
+[[nodiscard]] bool has_handler(const QString& name);
 
 // ---- descriptions ---------------------------------------------------------
 
@@ -48,10 +47,10 @@ bool has_handler(const QString& name);
 // folder is taken whole or not at all. With `stub_handlers` (tests that only
 // look at windows), a handler name nobody registered gets one that does
 // nothing instead of refusing the file.
-bool load_descriptions(const QString& resource_dir, QString* error, bool stub_handlers = false);
+[[nodiscard]] bool load_descriptions(const QString& resource_dir, QString* error, bool stub_handlers = false);
 // Parses and registers one description from its JSON text (tests, tools).
-bool add_description(const QByteArray& json, const QString& origin, QString* error);
-bool has_description(const QString& window);
+[[nodiscard]] bool add_description(const QByteArray& json, const QString& origin, QString* error);
+[[nodiscard]] bool has_description(const QString& window);
 QStringList description_names();
 
 // ---- windows --------------------------------------------------------------
@@ -61,20 +60,20 @@ QStringList description_names();
 // is closing is destroyed at once and opened anew. `parent` names the owning
 // window ("" for none). Returns false, with the lookup warning, when there is
 // no such description.
-bool load_window(const QString& window, const QString& parent = {}, bool modal = false);
+[[nodiscard]] bool load_window(const QString& window, const QString& parent = {}, bool modal = false);
 // Asks a window to close; the close happens when the event loop takes the
 // request. A second request, or one for a window that is gone, does nothing.
 void destroy_window_or_unit(const QString& window);
-bool is_window_open(const QString& window);  // open and not closing
-bool is_window_closing(const QString& window);
+[[nodiscard]] bool is_window_open(const QString& window);  // open and not closing
+[[nodiscard]] bool is_window_closing(const QString& window);
 int open_window_count();  // windows that exist
 
 QString caption(const QString& window);
 void set_caption(const QString& window, const QString& text);
 
 // Placement of a top-level window.
-bool is_minimised(const QString& window);
-bool is_window_visible(const QString& window);
+[[nodiscard]] bool is_minimised(const QString& window);
+[[nodiscard]] bool is_window_visible(const QString& window);
 void show_window(const QString& window);
 void hide_window(const QString& window);
 // Restores a minimised window, makes it normal and centres it on the screen.
@@ -88,12 +87,12 @@ void restore_centred(const QString& window);
 QString text(const QString& window, const QString& control);
 void set_text(const QString& window, const QString& control, const QString& value);
 
-bool is_visible(const QString& window, const QString& control);
+[[nodiscard]] bool is_visible(const QString& window, const QString& control);
 void set_visible(const QString& window, const QString& control, bool visible);
-bool is_disabled(const QString& window, const QString& control);
+[[nodiscard]] bool is_disabled(const QString& window, const QString& control);
 // Also works on menu items, which are named like controls.
 void set_disabled(const QString& window, const QString& control, bool disabled);
-bool is_checked(const QString& window, const QString& control);
+[[nodiscard]] bool is_checked(const QString& window, const QString& control);
 void set_checked(const QString& window, const QString& control, bool checked);
 // Input mode of an EditBox, as in descriptions: "normal", "readonly",
 // "integer" or "password". Handlers lock and unlock boxes with it. An
@@ -134,7 +133,7 @@ void set_timer_interval(const QString& window, const QString& control, int ms);
 // TrayIcon: shown in the notification area or not.
 void show_tray_icon(const QString& window, const QString& control);
 void hide_tray_icon(const QString& window, const QString& control);
-bool is_tray_icon_shown(const QString& window, const QString& control);
+[[nodiscard]] bool is_tray_icon_shown(const QString& window, const QString& control);
 
 void set_focus(const QString& window, const QString& control);
 // Name of the control that has the keyboard focus in that window ("" if none).
@@ -144,18 +143,13 @@ QString focused_control(const QString& window);
 db::Connection* connection(const QString& window, const QString& unit);
 db::RecordSet* recordset(const QString& window, const QString& unit);
 
-// For tests and the runtime itself: the widget behind a window or control.
-QWidget* window_widget(const QString& window);
-QWidget* control_widget(const QString& window, const QString& control);
-
 // ---- program --------------------------------------------------------------
 
 // Creates the application object (if none exists), maps the description
 // fonts onto installed CJK fonts and takes the program folder.
 void start_runtime(int& argc, char** argv);
-QString get_program_directory();                 // no trailing "/"
-QString get_current_directory();                 // "" when it cannot be read
-void set_program_directory(const QString& dir);  // tests
+QString get_program_directory();  // no trailing "/"
+QString get_current_directory();  // "" when it cannot be read
 
 // Visual style: 1 blue, 2 olive green, 3 silver, anything else removes it.
 void apply_xp_style(int scheme);
@@ -170,21 +164,13 @@ void register_exit_cleanup(std::function<void()> fn);
 void run_exit_cleanup();
 // Ends the program at once with `code`, after the exit clean-up.
 void exit_program(int code);
-// Tests replace what exit_program does after the clean-up.
-void set_exit_hook(std::function<void(int)> hook);
 
 // Fatal error: the "错误" box, then exit code -1 without the clean-up.
 [[noreturn]] void fatal_error(const QString& message, std::optional<long> code = std::nullopt);
 // The text of that box.
 QString fatal_error_text(const QString& message, std::optional<long> code = std::nullopt);
-// Tests replace the exit after the fatal-error box. If the hook returns, the
-// process still ends with -1.
-void set_fatal_hook(std::function<void(int)> hook);
 
 // Waits `ms` milliseconds while window events go on being processed.
 void wait_processing_events(int ms);
-
-// Drops every window, description, handler and hook (between tests).
-void reset_for_tests();
 
 }  // namespace ui

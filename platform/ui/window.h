@@ -72,7 +72,7 @@ public:
     // Menu bar and shortcut keys; the client area moves below the bar.
     void build_menus();
     void centre_on_screen();
-    bool created() const { return created_; }
+    [[nodiscard]] bool created() const { return created_; }
     // Creation is done: position and size changes are reported from now on.
     void finish_creation();
     // Stops what could still call into handlers and releases the units,
@@ -129,7 +129,7 @@ void destroy_all_windows_for_tests();
 // A window widget going away for whatever reason leaves the registry.
 void forget_window(FormWindow* window);
 
-// ---- parts of the building (controls.cpp, tray.cpp, keys.cpp) -------------
+// ---- parts of the building (builder.cpp, tray.cpp, keys.cpp) --------------
 
 void build_control(FormWindow* window, const ControlDesc& desc);
 void build_tray_icon(FormWindow* window, Control& control, const ControlDesc& desc);

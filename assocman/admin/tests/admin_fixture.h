@@ -19,6 +19,7 @@
 #include "platform/db/testing.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace admin_test {
 
@@ -124,7 +125,8 @@ protected:
     static void expect_engine_busy_box(const ui::ShownMessage& box)
     {
         EXPECT_EQ(box.title, ui::kDefaultTitle);
-        EXPECT_EQ(box.style, ui::MB_OK);
+        EXPECT_EQ(box.buttons, ui::Buttons::ok);
+        EXPECT_EQ(box.icon, ui::Icon::none);
         EXPECT_EQ(box.text, "数据库正忙或已被其他程序锁定，请稍后重试！\r\ndatabase is locked");
     }
 
@@ -136,7 +138,8 @@ protected:
     {
         for (const auto& m : ui::presenter::shown()) {
             EXPECT_EQ(m.title, app::kTipTitle) << m.text.toStdString();
-            EXPECT_EQ(m.style, ui::MB_OK | ui::MB_ICONINFORMATION) << m.text.toStdString();
+            EXPECT_EQ(m.buttons, ui::Buttons::ok) << m.text.toStdString();
+            EXPECT_EQ(m.icon, ui::Icon::information) << m.text.toStdString();
         }
     }
 };

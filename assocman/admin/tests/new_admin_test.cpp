@@ -1,6 +1,7 @@
 // The new-administrator window driven through its real widgets.
 #include "admin_fixture.h"
 #include "core/digest.h"
+#include "platform/ui/testing.h"
 
 namespace {
 
@@ -155,6 +156,7 @@ TEST_F(NewAdmin, UnstoredAccountIsNotReportedAsCreated)
     fill("n", "p", "p");
     click(kWin, kButton);
     EXPECT_EQ(shown_texts(), QStringList{"新建账号失败！账号未能保存，请稍后重试！"});
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::stop);
     EXPECT_TRUE(ui::is_window_open(kWin));
     EXPECT_EQ(ui::text(kWin, kName), "n");
 }

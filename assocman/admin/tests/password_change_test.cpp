@@ -1,6 +1,7 @@
 // The password change driven through its real widgets.
 #include "admin_fixture.h"
 #include "core/digest.h"
+#include "platform/ui/testing.h"
 
 namespace {
 
@@ -158,6 +159,7 @@ TEST_F(PasswordChange, AccountDeletedWhileOpenIsNotReportedAsChanged)
     fill("old", "new", "new");
     press();
     EXPECT_EQ(shown_texts(), QStringList{"密码修改失败！新密码未能保存，请稍后重试！"});
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::stop);
     EXPECT_TRUE(ui::is_window_open(kWin));
     EXPECT_TRUE(accounts().empty());
 

@@ -5,6 +5,7 @@
 
 #include "assocman/app/program.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "assocman/app/program.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 
@@ -143,7 +144,7 @@ TEST_F(LoginWindow, LockedFirstMatchRefusesEvenWithAnUnlockedTwin)
     const auto box = ui::presenter::shown().front();
     EXPECT_EQ(box.text, "该用户已被锁定！无法完成登陆操作！");
     EXPECT_EQ(box.title, app::kTipTitle);
-    EXPECT_EQ(box.style & 0xF0, ui::MB_ICONSTOP);
+    EXPECT_EQ(box.icon, ui::Icon::stop);
     EXPECT_EQ(workspace_created, 0);
     EXPECT_EQ(ui::text(kWin, kName), "");
     EXPECT_EQ(ui::text(kWin, kPass), "");
@@ -173,7 +174,7 @@ TEST_F(LoginWindow, NearMissesAreRefusedAndClearBothBoxes)
         type_and_login(c.name, c.pass);
         ASSERT_EQ(ui::presenter::shown().size(), 1) << c.label;
         EXPECT_EQ(ui::presenter::shown().front().text, "用户名或密码错误！无法完成验证！") << c.label;
-        EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONINFORMATION) << c.label;
+        EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::information) << c.label;
         EXPECT_EQ(ui::text(kWin, kName), "") << c.label;
         EXPECT_EQ(ui::text(kWin, kPass), "") << c.label;
         EXPECT_EQ(ui::focused_control(kWin), kName) << c.label;
@@ -225,7 +226,7 @@ TEST_F(LoginWindow, MissingConfigurationShowsStopMessageAndTriesWithoutPassword)
     // The close is asynchronous: the window still exists until events run.
     EXPECT_EQ(ui::caption(kWin), "管理系统");
     ASSERT_EQ(shown_texts(), QStringList{"抱歉，获取系统配置文件出错！"});
-    EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONSTOP);
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::stop);
     EXPECT_EQ(app::state().database_password, "");
     QCoreApplication::processEvents();
     EXPECT_FALSE(ui::is_window_open(kWin));

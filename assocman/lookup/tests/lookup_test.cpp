@@ -17,6 +17,7 @@
 #include "platform/db/testing.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ TEST_F(LookupWindow, OpensLockedOrKeepsItsTitleWhenTheConnectionFails)
     app::state().database_password = "wrong";
     open();
     ASSERT_EQ(ui::presenter::shown().size(), 1);
-    EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONINFORMATION);
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::information);
     EXPECT_EQ(messages(), QStringList{"数据库连接失败！程序无法正常使用！"});
     EXPECT_TRUE(ui::is_window_open(kWin));
     EXPECT_EQ(ui::caption(kWin), "Quillet--会员资料库");
@@ -225,7 +226,7 @@ TEST_F(LookupWindow, CorrectionAndSaveRewriteFourFieldsOfTheRowById)
     ui::set_text(kWin, kBoxes[2], "");
     ui::set_text(kWin, kBoxes[4], "a\r\nb");
     click("按钮保存数据");
-    EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONINFORMATION);
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::information);
     EXPECT_EQ(messages(), QStringList{kUpdated});
     EXPECT_EQ(modes(), kLocked);
     EXPECT_TRUE(ui::is_disabled(kWin, kSave));
@@ -257,7 +258,7 @@ TEST_F(LookupWindow, SaveOfAVanishedRowChangesNothingAndSaysSo)
     ui::set_text(kWin, kBoxes[0], "changed");
     click("按钮保存数据");
     ASSERT_EQ(ui::presenter::shown().size(), 1);
-    EXPECT_EQ(ui::presenter::shown().front().style & 0xF0, ui::MB_ICONSTOP);
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::stop);
     EXPECT_NE(messages().front(), kUpdated);
     EXPECT_EQ(stored(2), bob);
     ASSERT_TRUE(db::recordset_open(rs, "select id from causer", db::Source::sql));

@@ -17,6 +17,7 @@
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 
 namespace {
 
@@ -124,7 +125,8 @@ TEST_F(MemberAdd, MissingNameOrPhoneIsRefusedAndKeepsTheBoxes)
         ui::set_focus(kAdd, kDept);
         press_add();
         ASSERT_EQ(shown_texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
-        EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK | ui::MB_ICONINFORMATION);
+        EXPECT_EQ(ui::presenter::shown().front().buttons, ui::Buttons::ok);
+        EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::information);
         EXPECT_EQ(ui::presenter::shown().front().title, app::kTipTitle);
         EXPECT_EQ(ui::focused_control(kAdd), kName);
         EXPECT_EQ(ui::text(kAdd, kName), name);
@@ -189,9 +191,11 @@ TEST_F(MemberAdd, MissingTableGivesEngineErrorThenFailureAndAnEmptyList)
     const auto shown = ui::presenter::shown();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0].title, ui::kDefaultTitle);
-    EXPECT_EQ(shown[0].style, ui::MB_OK);
+    EXPECT_EQ(shown[0].buttons, ui::Buttons::ok);
+    EXPECT_EQ(shown[0].icon, ui::Icon::none);
     EXPECT_EQ(shown[1].text, "很抱歉，成员添加失败，请检查资料是否填写正确！");
-    EXPECT_EQ(shown[1].style, ui::MB_OK | ui::MB_ICONINFORMATION);
+    EXPECT_EQ(shown[1].buttons, ui::Buttons::ok);
+    EXPECT_EQ(shown[1].icon, ui::Icon::information);
     EXPECT_EQ(ui::text(kAdd, kName), "王五");
     EXPECT_EQ(ui::text(kAdd, kNumber), "9");
     EXPECT_EQ(ui::focused_control(kAdd), "按钮添加成员");  // where the click put it
@@ -251,8 +255,9 @@ TEST_F(MemberAdd, TypingRulesOfTheBoxes)
 TEST_F(MemberAdd, FailedConnectionTellsTheUserAndClosesEachWindow)
 {
     const std::vector<ui::ShownMessage> expected = {
-        {app::kTipTitle, "与数据库连接失败，无法添加成员！", ui::MB_OK | ui::MB_ICONSTOP, 0},
-        {"数据库错误", "抱歉，与数据库通信失败，无法为您打开成员列表！", ui::MB_OK | ui::MB_ICONWARNING, 0}};
+        {app::kTipTitle, "与数据库连接失败，无法添加成员！", ui::Buttons::ok, ui::Icon::stop, ui::Answer::ok},
+        {"数据库错误", "抱歉，与数据库通信失败，无法为您打开成员列表！", ui::Buttons::ok, ui::Icon::warning,
+         ui::Answer::ok}};
     // First without a database file, then with a wrong password.
     for (const char* password : {"社团密钥", "wrong"}) {
         app::state().database_password = password;
@@ -264,7 +269,8 @@ TEST_F(MemberAdd, FailedConnectionTellsTheUserAndClosesEachWindow)
             const auto box = ui::presenter::shown().front();
             EXPECT_EQ(box.text, expected[w].text);
             EXPECT_EQ(box.title, expected[w].title);
-            EXPECT_EQ(box.style, expected[w].style);
+            EXPECT_EQ(box.buttons, expected[w].buttons);
+            EXPECT_EQ(box.icon, expected[w].icon);
             QCoreApplication::processEvents();
             EXPECT_FALSE(ui::is_window_open(window)) << password << window.toStdString();
         }

@@ -22,6 +22,7 @@
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "tests/support/wait_until.h"
 
 namespace {
@@ -112,7 +113,7 @@ protected:
     }
 
     // `answer` is what the first box shown by the click returns.
-    void click(const QString& button, int answer = ui::ID_OK)
+    void click(const QString& button, ui::Answer answer = ui::Answer::ok)
     {
         ui::presenter::clear();
         ui::presenter::set_next_answer(answer);
@@ -227,7 +228,8 @@ TEST_F(NotesWindow, SubmitRefusesMissingAndDuplicateNotesKeepingTheInput)
         ASSERT_EQ(ui::presenter::shown().size(), 1) << c.title.toStdString();
         EXPECT_EQ(ui::presenter::shown().front().text, c.message);
         EXPECT_EQ(ui::presenter::shown().front().title, app::kTipTitle);
-        EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK | ui::MB_ICONINFORMATION);
+        EXPECT_EQ(ui::presenter::shown().front().buttons, ui::Buttons::ok);
+        EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::information);
         EXPECT_EQ(ui::text(kWin, kTitle), c.title);
         EXPECT_EQ(ui::text(kWin, kBody), c.body);
         EXPECT_EQ(ui::current_index(kWin, kCategory), 2);
@@ -300,12 +302,13 @@ TEST_F(NotesWindow, DeleteAsksFirstAndRemovesTheFirstRowWithTheSelectedTitle)
     pick(2);
     EXPECT_EQ(ui::text(kWin, kShownBody), "a1");  // the first "A" row answers for both items
 
-    click("按钮1", ui::ID_CANCEL);
+    click("按钮1", ui::Answer::cancel);
     ASSERT_EQ(ui::presenter::shown().size(), 1);
     const ui::ShownMessage box = ui::presenter::shown().front();
     EXPECT_EQ(box.text, "确定要删除该记录吗？");
     EXPECT_EQ(box.title, "Selbrac-温馨提示");
-    EXPECT_EQ(box.style, ui::MB_OKCANCEL | ui::MB_ICONQUESTION);
+    EXPECT_EQ(box.buttons, ui::Buttons::ok_cancel);
+    EXPECT_EQ(box.icon, ui::Icon::question);
     EXPECT_EQ(stored().size(), 3u);
     EXPECT_EQ(items(), (QStringList{"A", "B", "A"}));
 
@@ -347,7 +350,8 @@ TEST_F(NotesWindow, FailedWritesAreReportedAndLoseNothing)
 
     submit("新", "内容", 2);
     EXPECT_EQ(shown_texts(), QStringList{"抱歉，数据添加失败！请稍后重新提交！"});
-    EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_EQ(ui::presenter::shown().front().buttons, ui::Buttons::ok);
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::stop);
     EXPECT_EQ(ui::text(kWin, kTitle), "新");
     EXPECT_EQ(ui::text(kWin, kBody), "内容");
     EXPECT_EQ(ui::current_index(kWin, kCategory), 2);
@@ -371,7 +375,8 @@ TEST_F(NotesWindow, UnreachableDatabaseGivesAnEmptyWindowThatNeverClaimsSuccess)
     EXPECT_TRUE(ui::is_window_open(kWin));
     EXPECT_EQ(ui::item_count(kWin, kList), 0);
     ASSERT_EQ(ui::presenter::shown().size(), 1);  // the engine's text, from the record set
-    EXPECT_EQ(ui::presenter::shown().front().style, ui::MB_OK);
+    EXPECT_EQ(ui::presenter::shown().front().buttons, ui::Buttons::ok);
+    EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::none);
     submit("新", "内容");
     EXPECT_EQ(shown_texts(), QStringList{"抱歉，数据添加失败！请稍后重新提交！"});
 }

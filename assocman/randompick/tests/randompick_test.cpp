@@ -25,6 +25,7 @@
 #include "platform/ui/description.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "tests/support/wait_until.h"
 
 namespace {

@@ -27,6 +27,7 @@
 #include "platform/text/gbk.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "tests/support/wait_until.h"
 
 // Readable failures for the texts the window shows.
@@ -227,7 +228,8 @@ TEST_F(RollCall, MarkThatCannotBeSavedStaysPendingAndIsToldOf)
     ASSERT_NO_FATAL_FAILURE(hold_for_writing());
     press("P");
     EXPECT_EQ(shown_texts(), QStringList{not_saved});
-    EXPECT_EQ(ui::presenter::shown().value(0).style, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_EQ(ui::presenter::shown().value(0).buttons, ui::Buttons::ok);
+    EXPECT_EQ(ui::presenter::shown().value(0).icon, ui::Icon::stop);
     EXPECT_EQ(shown_name(), "a");
     release();
     ui::presenter::clear();
@@ -293,7 +295,10 @@ TEST_F(RollCall, NavigationAndMarksFollowTheList)
         press(std::string(1, step.key));
         EXPECT_EQ(shown_name(), step.name);
         EXPECT_EQ(shown_texts(), step.messages);
-        for (const auto& m : ui::presenter::shown()) EXPECT_EQ(m.style, ui::MB_OK | ui::MB_ICONINFORMATION);
+        for (const auto& m : ui::presenter::shown()) {
+            EXPECT_EQ(m.buttons, ui::Buttons::ok);
+            EXPECT_EQ(m.icon, ui::Icon::information);
+        }
     }
     EXPECT_EQ(list_rows(), std::vector<std::string>({"甲=1", "乙=0", "丙=1"}));
 }
@@ -393,7 +398,8 @@ TEST_F(RollCall, ReportThatCannotBeWrittenSaysSo)
     const QString path = elsewhere.path() + "/usertext/" + today_file_name();
     EXPECT_EQ(shown_texts(), QStringList({kLast, "签到情况统计报告生成失败！\r\n无法写入：" + path}));
     ASSERT_EQ(ui::presenter::shown().size(), 2);
-    EXPECT_EQ(ui::presenter::shown()[1].style, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_EQ(ui::presenter::shown()[1].buttons, ui::Buttons::ok);
+    EXPECT_EQ(ui::presenter::shown()[1].icon, ui::Icon::stop);
     EXPECT_FALSE(QFile::exists(path));
 }
 

@@ -10,6 +10,7 @@
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
+#include "platform/ui/testing.h"
 
 // Readable failures for the texts shown.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -72,7 +73,8 @@ TEST_F(DatabaseErrors, CommonEngineResultsAreToldInChineseBeforeTheEngineText)
         ASSERT_EQ(shown.size(), 1);
         EXPECT_EQ(shown[0].text, c.text);
         EXPECT_EQ(shown[0].title, ui::kDefaultTitle);
-        EXPECT_EQ(shown[0].style, ui::MB_OK);
+        EXPECT_EQ(shown[0].buttons, ui::Buttons::ok);
+        EXPECT_EQ(shown[0].icon, ui::Icon::none);
     }
 }
 

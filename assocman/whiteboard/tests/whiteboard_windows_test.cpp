@@ -25,6 +25,7 @@
 #include "assocman/workspace/workspace.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "tests/support/wait_until.h"
 
 namespace {
@@ -201,7 +202,8 @@ TEST_P(WhiteboardEditorSave, NumbersBoxesAndReplacesTheWholeFile)
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].title, u(app::kTipTitle));
     EXPECT_EQ(shown[0].text, u("恭喜！课堂要点数据修改成功！"));
-    EXPECT_EQ(shown[0].style, ui::MB_OK | ui::MB_ICONINFORMATION);
+    EXPECT_EQ(shown[0].buttons, ui::Buttons::ok);
+    EXPECT_EQ(shown[0].icon, ui::Icon::information);
     EXPECT_TRUE(ui::is_window_open(kEditor));
 }
 
@@ -256,7 +258,8 @@ TEST_P(WhiteboardEditorSaveFails, ReportsFailureAndKeepsTypedTexts)
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].title, u(app::kTipTitle));
     EXPECT_EQ(shown[0].text, u("抱歉，课堂要点数据保存失败！"));
-    EXPECT_EQ(shown[0].style, ui::MB_OK | ui::MB_ICONSTOP);
+    EXPECT_EQ(shown[0].buttons, ui::Buttons::ok);
+    EXPECT_EQ(shown[0].icon, ui::Icon::stop);
     EXPECT_EQ(boxes(), u("a||c|d"));
     EXPECT_FALSE(QFileInfo(board_path()).isFile());
 

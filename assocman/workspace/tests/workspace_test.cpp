@@ -13,6 +13,7 @@
 #include <string>
 
 #include "assocman/state/maker_page.h"
+#include "platform/ui/testing.h"
 #include "workspace_fixture.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "platform/ui/testing.h"
 #include "tests/support/require_x11.h"
 #include "tests/support/wait_until.h"
 #include "workspace_fixture.h"

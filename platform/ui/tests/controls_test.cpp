@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "platform/db/db.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 #include "tests/support/wait_until.h"
 

@@ -2,9 +2,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "platform/ui/controls.h"
 #include "platform/ui/jpeg.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
+#include "platform/ui/widgets.h"
 
 namespace ui::testing {
 namespace {

@@ -17,6 +17,7 @@
 #include "platform/ui/description.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "tests/support/require_x11.h"
 
 namespace ui::testing {

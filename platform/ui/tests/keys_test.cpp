@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 
 namespace ui::testing {

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 #include "tests/support/wait_until.h"
 
@@ -32,21 +33,25 @@ TEST_F(UiMessages, ARealBoxReturnsTheIndexOfItsButton)
     presenter::set_scripted(false);
     const struct {
         const char* what;
-        int style;
+        Buttons buttons;
+        Icon icon;
         std::function<void(QMessageBox*)> act;
-        int result;
+        Answer answer;
     } cases[] = {
-        {"close box with Cancel", MB_OKCANCEL | MB_ICONQUESTION, [](QMessageBox* b) { b->close(); },
-         ID_CANCEL},
-        {"Esc with Cancel", MB_OKCANCEL, [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Escape); },
-         ID_CANCEL},
-        {"OK clicked", MB_OKCANCEL, [](QMessageBox* b) { b->button(QMessageBox::Ok)->click(); }, ID_OK},
-        {"close box of an OK box", MB_OK | MB_ICONINFORMATION, [](QMessageBox* b) { b->close(); }, ID_OK},
-        {"No clicked", MB_YESNO, [](QMessageBox* b) { b->button(QMessageBox::No)->click(); }, ID_NO},
-        {"Retry clicked", MB_RETRYCANCEL, [](QMessageBox* b) { b->button(QMessageBox::Retry)->click(); },
-         ID_RETRY},
-        {"Ignore clicked", MB_ABORTRETRYIGNORE,
-         [](QMessageBox* b) { b->button(QMessageBox::Ignore)->click(); }, ID_IGNORE},
+        {"close box with Cancel", Buttons::ok_cancel, Icon::question, [](QMessageBox* b) { b->close(); },
+         Answer::cancel},
+        {"Esc with Cancel", Buttons::ok_cancel, Icon::none,
+         [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Escape); }, Answer::cancel},
+        {"OK clicked", Buttons::ok_cancel, Icon::none,
+         [](QMessageBox* b) { b->button(QMessageBox::Ok)->click(); }, Answer::ok},
+        {"close box of an OK box", Buttons::ok, Icon::information, [](QMessageBox* b) { b->close(); },
+         Answer::ok},
+        {"No clicked", Buttons::yes_no, Icon::none,
+         [](QMessageBox* b) { b->button(QMessageBox::No)->click(); }, Answer::no},
+        {"Retry clicked", Buttons::retry_cancel, Icon::none,
+         [](QMessageBox* b) { b->button(QMessageBox::Retry)->click(); }, Answer::retry},
+        {"Ignore clicked", Buttons::abort_retry_ignore, Icon::none,
+         [](QMessageBox* b) { b->button(QMessageBox::Ignore)->click(); }, Answer::ignore},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -59,10 +64,10 @@ TEST_F(UiMessages, ARealBoxReturnsTheIndexOfItsButton)
             modal = box->windowModality() == Qt::ApplicationModal && !box->parentWidget();
             act(box);
         });
-        EXPECT_EQ(message_box(QStringLiteral("正文"), c.style), c.result);
+        EXPECT_EQ(message_box(QStringLiteral("正文"), c.buttons, c.icon), c.answer);
         EXPECT_EQ(title, QStringLiteral("信息："));
         EXPECT_TRUE(modal);
-        if (c.style & MB_ICONQUESTION) {
+        if (c.icon == Icon::question) {
             EXPECT_EQ(icon, QMessageBox::Question);
         }
     }
@@ -85,25 +90,32 @@ TEST_F(UiMessages, TimersAndPostedClosesGoOnWhileARealBoxIsOpen)
         });
         poll->start(5);
     });
-    message_box(QStringLiteral("等待"), MB_OK, QStringLiteral("标题"));
+    message_box(QStringLiteral("等待"), Buttons::ok, Icon::none, QStringLiteral("标题"));
     EXPECT_GT(ticks, 3);
 }
 
 TEST_F(UiMessages, ScriptedBoxesTakeQueuedAnswersThenTheFirstButton)
 {
-    presenter::set_next_answer(ID_CANCEL);
-    EXPECT_EQ(message_box(QStringLiteral("q"), MB_OKCANCEL | MB_ICONQUESTION, QStringLiteral("提问")),
-              ID_CANCEL);
+    presenter::set_next_answer(Answer::cancel);
+    EXPECT_EQ(message_box(QStringLiteral("q"), Buttons::ok_cancel, Icon::question, QStringLiteral("提问")),
+              Answer::cancel);
     const struct {
-        int style;
-        int result;
-    } defaults[] = {{MB_OK, ID_OK},           {MB_OKCANCEL, ID_OK}, {MB_ABORTRETRYIGNORE, ID_ABORT},
-                    {MB_YESNOCANCEL, ID_YES}, {MB_YESNO, ID_YES},   {MB_RETRYCANCEL, ID_RETRY}};
-    for (const auto& d : defaults) EXPECT_EQ(message_box(QStringLiteral("d"), d.style), d.result) << d.style;
+        Buttons buttons;
+        Answer answer;
+    } defaults[] = {{Buttons::ok, Answer::ok},
+                    {Buttons::ok_cancel, Answer::ok},
+                    {Buttons::abort_retry_ignore, Answer::abort},
+                    {Buttons::yes_no_cancel, Answer::yes},
+                    {Buttons::yes_no, Answer::yes},
+                    {Buttons::retry_cancel, Answer::retry}};
+    for (const auto& d : defaults) {
+        EXPECT_EQ(message_box(QStringLiteral("d"), d.buttons, Icon::none), d.answer)
+            << static_cast<int>(d.buttons);
+    }
     const auto shown = presenter::shown();
     ASSERT_EQ(shown.size(), 7);
     EXPECT_EQ(shown[0].title, QStringLiteral("提问"));
-    EXPECT_EQ(shown[0].result, ID_CANCEL);
+    EXPECT_EQ(shown[0].answer, Answer::cancel);
     EXPECT_EQ(shown[1].title, QStringLiteral("信息："));
 }
 
@@ -111,7 +123,7 @@ TEST_F(UiMessages, TheWhileOpenHookSeesTheBox)
 {
     QString seen;
     presenter::set_while_open([&](const ShownMessage& m) { seen = m.text; });
-    message_box(QStringLiteral("恭喜您，成员添加成功！"), MB_OK | MB_ICONINFORMATION);
+    message_box(QStringLiteral("恭喜您，成员添加成功！"), Buttons::ok, Icon::information);
     EXPECT_EQ(seen, QStringLiteral("恭喜您，成员添加成功！"));
 }
 

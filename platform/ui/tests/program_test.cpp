@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "platform/ui/fonts.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 
 namespace ui::testing {
@@ -34,7 +35,8 @@ TEST_F(UiProgram, FatalErrorShowsItsBoxAndEndsWithMinusOneWithoutCleanUp)
         const auto shown = presenter::shown();
         ASSERT_EQ(shown.size(), 1);
         EXPECT_EQ(shown[0].title, QStringLiteral("错误"));
-        EXPECT_EQ(shown[0].style, MB_OK | MB_ICONSTOP);
+        EXPECT_EQ(shown[0].buttons, Buttons::ok);
+        EXPECT_EQ(shown[0].icon, Icon::stop);
         EXPECT_EQ(shown[0].text, QString::fromUtf8(c.text));
     }
     EXPECT_EQ(cleanups, 0);

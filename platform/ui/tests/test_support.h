@@ -13,6 +13,7 @@
 
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/lookup_warnings.h"
 
 namespace ui::testing {

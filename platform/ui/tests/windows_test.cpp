@@ -1,6 +1,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
 
 namespace ui::testing {
@@ -140,7 +141,7 @@ TEST_F(UiWindows, ACreatedHandlerThatClosesItsWindowStopsTheLaterEvents)
     presenter::set_while_open([](const ShownMessage&) { QCoreApplication::processEvents(); });
     register_handler(QStringLiteral("a.created"), [] {
         destroy_window_or_unit(A);
-        message_box(QStringLiteral("数据库连接失败！程序无法正常使用！"), MB_OK | MB_ICONINFORMATION);
+        message_box(QStringLiteral("数据库连接失败！程序无法正常使用！"), Buttons::ok, Icon::information);
         destroy_window_or_unit(A);  // already gone: nothing
     });
     ASSERT_TRUE(load_window(A));
@@ -295,7 +296,7 @@ TEST_F(UiWindows, AMenuShortcutRunsTheFirstItemThatCarriesIt)
 TEST_F(UiWindows, AHandlerThatThrowsIsAFatalError)
 {
     register_handler(QStringLiteral("a.created"), [] { throw std::runtime_error("boom"); });
-    EXPECT_THROW(load_window(A), FatalExit);
+    EXPECT_THROW((void)load_window(A), FatalExit);  // it never returns
     ASSERT_EQ(presenter::shown().size(), 1);
     EXPECT_TRUE(presenter::shown().first().text.contains(QStringLiteral("boom")));
 }

@@ -68,7 +68,7 @@ struct EditRules {
 
 // True for focus changes that count as the box "receiving the focus": a
 // click, Tab, or the program; not the window becoming active again.
-bool counts_as_focus(Qt::FocusReason reason);
+[[nodiscard]] bool counts_as_focus(Qt::FocusReason reason);
 
 class EditLine : public QLineEdit {
 public:
