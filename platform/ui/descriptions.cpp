@@ -525,11 +525,11 @@ QStringList WindowDesc::handler_names() const
     return out;
 }
 
-std::optional<WindowDesc> parse_description(const QByteArray& json, const QString& origin, bool stub_handlers,
-                                            QString* error)
+namespace {
+
+std::optional<WindowDesc> parse_document(const QJsonDocument& doc, const QJsonParseError& parse_error,
+                                         const QString& origin, bool stub_handlers, QString* error)
 {
-    QJsonParseError parse_error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &parse_error);
     if (doc.isNull()) {
         if (error) {
             *error = QStringLiteral("%1: not valid JSON at offset %2: %3")
@@ -551,6 +551,34 @@ std::optional<WindowDesc> parse_description(const QByteArray& json, const QStrin
     }
     desc->origin = origin;
     return desc;
+}
+
+// The pictures a description names, where it names them: the window's
+// background and icon and the controls' icons.
+QStringList picture_paths(const QJsonDocument& doc)
+{
+    QStringList paths;
+    const QJsonObject root = doc.object();
+    const auto add = [&paths](const QJsonObject& obj, const char* key) {
+        const QJsonValue v = obj.value(QLatin1String(key));
+        if (v.isString()) paths.append(v.toString());
+    };
+    add(root, "background");
+    add(root, "icon");
+    for (const QJsonValue& control : root.value(QLatin1String("controls")).toArray()) {
+        add(control.toObject(), "icon");
+    }
+    return paths;
+}
+
+}  // namespace
+
+std::optional<WindowDesc> parse_description(const QByteArray& json, const QString& origin, bool stub_handlers,
+                                            QString* error)
+{
+    QJsonParseError parse_error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parse_error);
+    return parse_document(doc, parse_error, origin, stub_handlers, error);
 }
 
 WindowDescPtr find_description(const QString& window) { return descriptions().value(window); }
@@ -599,15 +627,39 @@ bool load_descriptions(const QString& resource_dir, QString* error, bool stub_ha
         if (error) *error = QStringLiteral("%1: no window descriptions found").arg(resource_dir);
         return false;
     }
+    // Every file is read first, and the pictures they name start decoding as
+    // they come up, beside the rest of the reading; each picture is still
+    // checked where its description names it, and the first problem in file
+    // order is the one reported, as when reading one file after the other.
+    struct Source {
+        QString path;
+        bool readable = false;
+        QJsonDocument doc;
+        QJsonParseError parse_error{};
+    };
+    QList<Source> sources;
+    detail::PicturesAhead pictures_ahead;
+    for (const QString& path : files) {
+        Source source;
+        source.path = path;
+        QFile file(path);
+        source.readable = file.open(QIODevice::ReadOnly);
+        if (source.readable) {
+            source.doc = QJsonDocument::fromJson(file.readAll(), &source.parse_error);
+            pictures_ahead.start(detail::picture_paths(source.doc));
+        }
+        sources.append(std::move(source));
+    }
+
     // All or nothing: a folder with one bad file adds no window at all.
     QMap<QString, detail::WindowDescPtr> parsed;
-    for (const QString& path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
+    for (const Source& source : sources) {
+        const QString& path = source.path;
+        if (!source.readable) {
             if (error) *error = QStringLiteral("%1: cannot be read").arg(path);
             return false;
         }
-        auto desc = detail::parse_description(file.readAll(), path, stub_handlers, error);
+        auto desc = detail::parse_document(source.doc, source.parse_error, path, stub_handlers, error);
         if (!desc) return false;
         if (parsed.contains(desc->name) || detail::descriptions().contains(desc->name)) {
             if (error)
