@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QString>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
-#include <memory>
 #include <new>
 #include <string>
 #include <system_error>
@@ -58,19 +58,15 @@ public:
         std::error_code error;
         const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
         if (error) return;
-        const std::string folder = program.parent_path().string();
-        SilentConfigurationHost host;
-        std::string name;
-        std::string password;
-        assoc::load_configuration(folder, host, name, password);
-        if (password.empty()) return;
-        // On the heap, so handing it to the thread copies no bytes of it.
-        auto secret = std::make_unique<Secret>();
-        secret->text = password;
-        assoc::secure_wipe(password);
+        // The configuration is read on the thread as well: none of it is Qt
+        // or depends on the locale the application sets meanwhile.
         try {
-            thread_ = std::thread([file = program_database_file(folder), secret = std::move(secret)] {
-                db::derive_key(file, secret->text);
+            thread_ = std::thread([folder = program.parent_path().string()] {
+                try {
+                    derive(folder);
+                } catch (const std::exception&) {
+                    // Out of memory here: the connection derives the key itself.
+                }
             });
         } catch (const std::system_error&) {
             // No thread: the connection derives the key itself, as it would.
@@ -90,6 +86,16 @@ private:
         std::string text;
         ~Secret() { assoc::secure_wipe(text); }
     };
+
+    static void derive(const std::string& folder)
+    {
+        SilentConfigurationHost host;
+        std::string name;
+        Secret password;
+        assoc::load_configuration(folder, host, name, password.text);
+        if (!password.text.empty()) db::derive_key(program_database_file(folder), password.text);
+    }
+
     std::thread thread_;
 };
 
