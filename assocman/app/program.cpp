@@ -35,6 +35,9 @@ namespace {
 // only one that may show a box.
 const std::thread::id g_ui_thread = std::this_thread::get_id();
 
+// The program's window descriptions, in its resources.
+const QString kDescriptions = QStringLiteral(":/forms");
+
 // Reads the configuration for its password only: nothing is shown and the
 // login window is not touched. Its creation reads the file again and reports.
 class SilentConfigurationHost final : public assoc::ConfigurationHost {
@@ -117,6 +120,9 @@ void register_all_handlers()
 int run_program(int& argc, char** argv)
 {
     KeyDerivationAhead key_ahead;
+    // Read beside the start of the runtime; step 1 checks them as always, and
+    // a broken one is still reported there, before any window.
+    const ui::DescriptionsAhead descriptions_ahead(kDescriptions);
 
     // 1. The runtime; the program folder becomes the current directory, so
     //    the whiteboard and the reports land in usertext beside the program.
@@ -125,7 +131,7 @@ int run_program(int& argc, char** argv)
     QDir::setCurrent(ui::get_program_directory());
     register_all_handlers();
     QString error;
-    if (!ui::load_descriptions(":/forms", &error)) ui::fatal_error("载入启动窗口失败\n" + error);
+    if (!ui::load_descriptions(kDescriptions, &error)) ui::fatal_error("载入启动窗口失败\n" + error);
 
     // 2. Program-wide state; 3. its clean-up, run once whichever way we end.
     init_program_state();

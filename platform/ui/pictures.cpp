@@ -1,9 +1,8 @@
 #include "platform/ui/pictures.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QHash>
-#include <memory>
+#include <algorithm>
+#include <list>
 #include <system_error>
 #include <thread>
 
@@ -13,16 +12,12 @@ namespace ui::detail {
 
 namespace {
 
-struct Decoded {
-    std::optional<QImage> image;
-    QString error;
-};
-
-Decoded read_and_decode(const QString& path)
+DecodedPicture read_and_decode(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return {std::nullopt, QStringLiteral("picture \"%1\" not found").arg(path)};
+    }
     QString why;
     auto image = decode_jpeg(file.readAll(), &why);
     if (!image) return {std::nullopt, QStringLiteral("picture \"%1\": %2").arg(path, why)};
@@ -36,23 +31,14 @@ QHash<QString, QImage>& cache()
     return pictures;
 }
 
-// A picture being decoded on a thread of its own. The thread writes only
-// `result` and `finished`, and they are read only after joining it.
-struct Pending {
-    std::thread thread;
-    Decoded result;
-    bool finished = false;
-};
-
-// Touched only by the thread that loads the descriptions.
-QHash<QString, std::shared_ptr<Pending>>& pending()
+DecodedPictures& offered()
 {
-    static QHash<QString, std::shared_ptr<Pending>> started;
-    return started;
+    static DecodedPictures pictures;
+    return pictures;
 }
 
-// At most this many pictures decode at once; any others are decoded when asked for.
-constexpr qsizetype kMaxThreads = 8;
+// At most this many pictures decode at once; any others are left out.
+constexpr std::size_t kMaxThreads = 8;
 
 }  // namespace
 
@@ -61,14 +47,8 @@ std::optional<QImage> load_picture(const QString& path, QString* error)
     if (auto it = cache().constFind(path); it != cache().constEnd()) {
         return *it;
     }
-    Decoded decoded;
-    const std::shared_ptr<Pending> ahead = pending().take(path);
-    if (ahead) ahead->thread.join();
-    if (ahead && ahead->finished) {
-        decoded = std::move(ahead->result);
-    } else {
-        decoded = read_and_decode(path);
-    }
+    const auto it = offered().constFind(path);
+    const DecodedPicture decoded = it != offered().constEnd() ? *it : read_and_decode(path);
     if (!decoded.image) {
         if (error) *error = decoded.error;
         return std::nullopt;
@@ -77,38 +57,58 @@ std::optional<QImage> load_picture(const QString& path, QString* error)
     return decoded.image;
 }
 
-void PicturesAhead::start(const QStringList& paths)
+DecodedPictures decode_pictures(const QStringList& paths)
 {
-    // Before the application exists, a thread that touches Qt first would be
-    // taken for its main thread.
-    if (!QCoreApplication::instance()) return;
+    // The thread writes only `result` and `finished`, and they are read only
+    // after joining it.
+    struct Job {
+        QString path;
+        std::thread thread;
+        DecodedPicture result;
+        bool finished = false;
+    };
+    // Every thread is joined before the list goes, whichever way this ends.
+    struct Jobs {
+        std::list<Job> list;
+        ~Jobs()
+        {
+            for (Job& job : list) {
+                if (job.thread.joinable()) job.thread.join();
+            }
+        }
+    } jobs;
     for (const QString& path : paths) {
-        if (paths_.size() >= kMaxThreads) break;
-        if (cache().contains(path) || pending().contains(path)) continue;
-        auto ahead = std::make_shared<Pending>();
+        if (jobs.list.size() >= kMaxThreads) break;
+        const auto same = [&path](const Job& job) { return job.path == path; };
+        if (std::any_of(jobs.list.begin(), jobs.list.end(), same)) continue;
+        Job& job = jobs.list.emplace_back();
+        job.path = path;
         try {
-            ahead->thread = std::thread([ahead = ahead.get(), path] {
+            job.thread = std::thread([&job] {
                 // Off the user-interface thread a failed allocation throws;
-                // the picture is then decoded again when it is asked for.
+                // the picture is then left to load_picture().
                 try {
-                    ahead->result = read_and_decode(path);
-                    ahead->finished = true;
+                    job.result = read_and_decode(job.path);
+                    job.finished = true;
                 } catch (...) {
                 }
             });
         } catch (const std::system_error&) {
-            break;  // no more threads: the rest are decoded when asked for
+            break;
         }
-        pending().insert(path, ahead);
-        paths_.append(path);
     }
+    for (Job& job : jobs.list) {
+        if (job.thread.joinable()) job.thread.join();
+    }
+    DecodedPictures decoded;
+    for (Job& job : jobs.list) {
+        if (job.finished) decoded.insert(job.path, std::move(job.result));
+    }
+    return decoded;
 }
 
-PicturesAhead::~PicturesAhead()
-{
-    for (const QString& path : paths_) {
-        if (const std::shared_ptr<Pending> ahead = pending().take(path)) ahead->thread.join();
-    }
-}
+void offer_pictures(DecodedPictures pictures) { offered() = std::move(pictures); }
+
+void withdraw_pictures() { offered().clear(); }
 
 }  // namespace ui::detail

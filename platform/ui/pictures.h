@@ -1,6 +1,7 @@
 // Pictures named by descriptions: JPEG files in the Qt resources, decoded once.
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -12,24 +13,23 @@ namespace ui::detail {
 // missing or broken picture gives nullopt and says why in `error`.
 std::optional<QImage> load_picture(const QString& path, QString* error);
 
-// Reads and decodes pictures on threads of their own, one thread per picture,
-// so they decode beside each other and beside whatever the caller does
-// meanwhile (reading the descriptions that name them). load_picture() then takes the
-// result, waiting for it if it is not there yet: the same picture or the same
-// error it would have come to by itself. A thread that could not finish (out
-// of memory) leaves the picture to load_picture() as before. Pictures nobody
-// asked for by the time this goes are waited for and dropped.
-class PicturesAhead {
-public:
-    PicturesAhead() = default;
-    ~PicturesAhead();
-    // Pictures already decoded or on their way are not started again.
-    void start(const QStringList& paths);
-    PicturesAhead(const PicturesAhead&) = delete;
-    PicturesAhead& operator=(const PicturesAhead&) = delete;
-
-private:
-    QStringList paths_;
+// What load_picture() comes to for one path: the picture, or why not.
+struct DecodedPicture {
+    std::optional<QImage> image;
+    QString error;
 };
+using DecodedPictures = QHash<QString, DecodedPicture>;
+
+// Reads and decodes pictures, each on a thread of its own so they decode
+// beside each other, and returns when all are done. Any thread may call it.
+// A picture whose thread could not be made or could not finish (out of
+// memory) is left out.
+DecodedPictures decode_pictures(const QStringList& paths);
+
+// Until withdrawn, load_picture() takes a picture it does not have yet from
+// these instead of decoding it again: the same picture, or the same error.
+// Only on the thread that loads the descriptions.
+void offer_pictures(DecodedPictures pictures);
+void withdraw_pictures();
 
 }  // namespace ui::detail
