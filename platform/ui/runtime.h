@@ -45,6 +45,7 @@ bool has_handler(const QString& name);
 // look at windows), a handler name nobody registered gets one that does
 // nothing instead of refusing the file.
 bool load_descriptions(const QString& resource_dir, QString* error, bool stub_handlers = false);
+
 // Reads the descriptions below a resource folder, and decodes the pictures
 // they name, on threads of their own while the caller goes on (starting the
 // runtime): load_descriptions() of the same folder then takes what was read,
@@ -62,6 +63,7 @@ public:
 private:
     std::unique_ptr<detail::FolderReading> reading_;
 };
+
 // Parses and registers one description from its JSON text (tests, tools).
 bool add_description(const QByteArray& json, const QString& origin, QString* error);
 bool has_description(const QString& window);
