@@ -29,10 +29,10 @@ struct Pcm {
 //    (LC_CTYPE) to the first of "C.UTF-8", "UTF-8" and "en_US.UTF-8" the
 //    system has, else to the one the environment names, and no other thread
 //    may be using the locale while it changes. So the same setting is made
-//    here, where espeak-ng used to make it; when espeak-ng later names the
-//    locale the process already has, the C library leaves it as it is. Only
-//    when none of the three is there does the engine start here and now, as
-//    naming the environment's locale again is a change.
+//    here, before any worker exists; when espeak-ng later names the locale
+//    the process already has, the C library returns without changing
+//    anything. Only when none of the three is there does the engine start
+//    here and now, as naming the environment's locale again is a change.
 //  - start(): loads espeak-ng (which brings the sound libraries) and the
 //    engine's data (phonemes, dictionaries), some milliseconds; by the first
 //    worker with a text, or whoever asks first whether there is a voice.
