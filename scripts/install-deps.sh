@@ -11,7 +11,7 @@ packages=(
   libespeak-ng-dev espeak-ng-data libpcaudio-dev libasound2-dev
   nettle-dev libjpeg-dev
   xvfb xauth xdotool xclip trayer x11-utils libxcb1-dev jq
-  fonts-noto-cjk fonts-arphic-ukai fontconfig
+  fonts-noto-cjk fonts-arphic-ukai fontconfig libfontconfig-dev
   clang libclang-rt-14-dev
   openssl
 )

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QString>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
-#include <memory>
 #include <new>
 #include <string>
 #include <system_error>
@@ -35,6 +35,9 @@ namespace {
 // only one that may show a box.
 const std::thread::id g_ui_thread = std::this_thread::get_id();
 
+// The program's window descriptions, in its resources.
+const QString kDescriptions = QStringLiteral(":/forms");
+
 // Reads the configuration for its password only: nothing is shown and the
 // login window is not touched. Its creation reads the file again and reports.
 class SilentConfigurationHost final : public assoc::ConfigurationHost {
@@ -58,19 +61,15 @@ public:
         std::error_code error;
         const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
         if (error) return;
-        const std::string folder = program.parent_path().string();
-        SilentConfigurationHost host;
-        std::string name;
-        std::string password;
-        assoc::load_configuration(folder, host, name, password);
-        if (password.empty()) return;
-        // On the heap, so handing it to the thread copies no bytes of it.
-        auto secret = std::make_unique<Secret>();
-        secret->text = password;
-        assoc::secure_wipe(password);
+        // The configuration is read on the thread as well: none of it is Qt
+        // or depends on the locale the application sets meanwhile.
         try {
-            thread_ = std::thread([file = program_database_file(folder), secret = std::move(secret)] {
-                db::derive_key(file, secret->text);
+            thread_ = std::thread([folder = program.parent_path().string()] {
+                try {
+                    derive(folder);
+                } catch (const std::exception&) {
+                    // Out of memory here: the connection derives the key itself.
+                }
             });
         } catch (const std::system_error&) {
             // No thread: the connection derives the key itself, as it would.
@@ -90,6 +89,16 @@ private:
         std::string text;
         ~Secret() { assoc::secure_wipe(text); }
     };
+
+    static void derive(const std::string& folder)
+    {
+        SilentConfigurationHost host;
+        std::string name;
+        Secret password;
+        assoc::load_configuration(folder, host, name, password.text);
+        if (!password.text.empty()) db::derive_key(program_database_file(folder), password.text);
+    }
+
     std::thread thread_;
 };
 
@@ -111,6 +120,9 @@ void register_all_handlers()
 int run_program(int& argc, char** argv)
 {
     KeyDerivationAhead key_ahead;
+    // Read beside the start of the runtime; step 1 checks them as always, and
+    // a broken one is still reported there, before any window.
+    const ui::DescriptionsAhead descriptions_ahead(kDescriptions);
 
     // 1. The runtime; the program folder becomes the current directory, so
     //    the whiteboard and the reports land in usertext beside the program.
@@ -119,7 +131,7 @@ int run_program(int& argc, char** argv)
     QDir::setCurrent(ui::get_program_directory());
     register_all_handlers();
     QString error;
-    if (!ui::load_descriptions(":/forms", &error)) ui::fatal_error("载入启动窗口失败\n" + error);
+    if (!ui::load_descriptions(kDescriptions, &error)) ui::fatal_error("载入启动窗口失败\n" + error);
 
     // 2. Program-wide state; 3. its clean-up, run once whichever way we end.
     init_program_state();

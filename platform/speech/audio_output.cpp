@@ -1,8 +1,5 @@
 #include "platform/speech/audio_output.h"
 
-#include <alsa/asoundlib.h>
-#include <pcaudiolib/audio.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdarg>
@@ -12,12 +9,18 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/speech/libraries.h"
+
 namespace speech::detail {
 
 namespace {
 
+// Device objects come only from pcaudiolib, so it is loaded wherever one exists.
 struct AudioObjectDeleter {
-    void operator()(audio_object* object) const { audio_object_destroy(object); }
+    void operator()(audio_object* object) const
+    {
+        if (const PcaudioLibrary* pcaudio = pcaudio_library()) pcaudio->destroy(object);
+    }
 };
 using AudioObjectPtr = std::unique_ptr<audio_object, AudioObjectDeleter>;
 
@@ -25,7 +28,7 @@ using AudioObjectPtr = std::unique_ptr<audio_object, AudioObjectDeleter>;
 class OpenStream {
 public:
     explicit OpenStream(audio_object* object) : object_(object) {}
-    ~OpenStream() { audio_object_close(object_); }
+    ~OpenStream() { pcaudio_library()->close(object_); }
     OpenStream(const OpenStream&) = delete;
     OpenStream& operator=(const OpenStream&) = delete;
 
@@ -47,14 +50,15 @@ public:
         // made the speech object. A device that is not found, or does not
         // open, is looked for afresh at the next text: a sound server started
         // (or a headset plugged in) after the first name is then used.
+        const PcaudioLibrary* pcaudio = pcaudio_library();
+        if (pcaudio == nullptr) return;
         if (!device_) device_.reset(find_device_());
         if (!device_) return;
 
         constexpr audio_object_format kNativeS16 = std::endian::native == std::endian::little
                                                        ? AUDIO_OBJECT_FORMAT_S16LE
                                                        : AUDIO_OBJECT_FORMAT_S16BE;
-        if (audio_object_open(device_.get(), kNativeS16, static_cast<std::uint32_t>(pcm.sample_rate), 1) !=
-            0) {
+        if (pcaudio->open(device_.get(), kNativeS16, static_cast<std::uint32_t>(pcm.sample_rate), 1) != 0) {
             device_.reset();
             return;
         }
@@ -65,14 +69,14 @@ public:
         const std::size_t piece = std::max<std::size_t>(1, static_cast<std::size_t>(pcm.sample_rate) / 10);
         for (std::size_t at = 0; at < pcm.samples.size(); at += piece) {
             if (!keep_going()) {
-                audio_object_flush(device_.get());
+                pcaudio->flush(device_.get());
                 return;
             }
             const std::size_t count = std::min(piece, pcm.samples.size() - at);
-            if (audio_object_write(device_.get(), pcm.samples.data() + at, count * sizeof(std::int16_t)) != 0)
+            if (pcaudio->write(device_.get(), pcm.samples.data() + at, count * sizeof(std::int16_t)) != 0)
                 return;
         }
-        audio_object_drain(device_.get());
+        pcaudio->drain(device_.get());
     }
 
 private:
@@ -121,7 +125,13 @@ void drop_alsa_message(const char* /*file*/, int /*line*/, const char* /*functio
 
 }  // namespace
 
-audio_object* find_sound_device() { return create_audio_device_object(nullptr, "assocman", "speech"); }
+audio_object* find_sound_device()
+{
+    const PcaudioLibrary* pcaudio = pcaudio_library();
+    if (pcaudio == nullptr) return nullptr;
+    silence_alsa_diagnostics();
+    return pcaudio->create_device(nullptr, "assocman", "speech");
+}
 
 std::unique_ptr<AudioOutput> make_device_output(std::function<audio_object*()> find_device)
 {
@@ -193,7 +203,9 @@ bool write_wav_file(const std::filesystem::path& path, const Pcm& pcm, std::stri
 void silence_alsa_diagnostics()
 {
     static std::once_flag once;
-    std::call_once(once, [] { snd_lib_error_set_handler(&drop_alsa_message); });
+    std::call_once(once, [] {
+        if (const AlsaLibrary* alsa = alsa_library()) alsa->set_error_handler(&drop_alsa_message);
+    });
 }
 
 }  // namespace speech::detail

@@ -1,10 +1,11 @@
 #include "platform/speech/engine.h"
 
-#include <espeak-ng/espeak_ng.h>
-#include <espeak-ng/speak_lib.h>
-
+#include <clocale>
 #include <new>
 #include <optional>
+
+#include "platform/speech/audio_output.h"
+#include "platform/speech/libraries.h"
 
 namespace speech::detail {
 
@@ -51,18 +52,34 @@ Engine& Engine::instance()
     return *engine;
 }
 
+void Engine::prepare()
+{
+    std::call_once(prepared_, [this] {
+        // espeak-ng's own order; see the class comment.
+        for (const char* name : {"C.UTF-8", "UTF-8", "en_US.UTF-8"}) {
+            if (std::setlocale(LC_CTYPE, name) != nullptr) return;
+        }
+        start();
+    });
+}
+
 bool Engine::start()
 {
     std::call_once(started_, [this] {
         std::lock_guard lock(mutex_);
-        espeak_ng_InitializePath(nullptr);
+        espeak_ = espeak_library();
+        if (espeak_ == nullptr) return;
+        // ALSA came in with espeak-ng, and espeak-ng's output start below
+        // already looks for a device.
+        silence_alsa_diagnostics();
+        espeak_->initialize_path(nullptr);
         espeak_ng_ERROR_CONTEXT context = nullptr;
-        const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
-        espeak_ng_ClearErrorContext(&context);
+        const espeak_ng_STATUS status = espeak_->initialize(&context);
+        espeak_->clear_error_context(&context);
         // Past a failed start, espeak-ng 1.51 crashes on the first voice list
         // or synthesis, so the engine stays closed for good.
         if (status != ENS_OK) return;
-        sample_rate_ = espeak_ng_GetSampleRate();
+        sample_rate_ = espeak_->get_sample_rate();
         if (sample_rate_ <= 0) return;
         ready_ = true;
     });
@@ -74,7 +91,7 @@ std::vector<VoiceEntry> Engine::voices()
     std::vector<VoiceEntry> entries;
     std::lock_guard lock(mutex_);
     if (!ready_) return entries;
-    const espeak_VOICE** list = espeak_ListVoices(nullptr);
+    const espeak_VOICE** list = espeak_->list_voices(nullptr);
     for (std::size_t i = 0; list != nullptr && list[i] != nullptr; ++i) {
         const espeak_VOICE* voice = list[i];
         entries.push_back(VoiceEntry{voice->name != nullptr ? voice->name : "",
@@ -87,7 +104,7 @@ std::vector<VoiceEntry> Engine::voices()
 const std::string& Engine::voice_identifier()
 {
     std::call_once(voice_chosen_, [this] {
-        if (!ready_) return;
+        if (!start()) return;
         // Reading the list opens every voice file the engine has: once is enough.
         const std::vector<VoiceEntry> list = voices();
         const std::optional<std::size_t> chosen = choose_voice(list);
@@ -98,12 +115,12 @@ const std::string& Engine::voice_identifier()
 
 std::optional<Pcm> Engine::synthesize(const std::string& voice_identifier, const std::string& utf8_text)
 {
+    if (!start()) return std::nullopt;
     std::lock_guard lock(mutex_);
-    if (!ready_) return std::nullopt;
     if (!output_tried_) {
         output_tried_ = true;
-        if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) == ENS_OK) {
-            espeak_SetSynthCallback(&collect_samples);
+        if (espeak_->initialize_output(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) == ENS_OK) {
+            espeak_->set_synth_callback(&collect_samples);
             output_ready_ = true;
         }
     }
@@ -111,7 +128,7 @@ std::optional<Pcm> Engine::synthesize(const std::string& voice_identifier, const
     // Loading a voice reads its dictionary; skip it when the last text used
     // the same one, which is the usual case.
     if (voice_identifier != current_voice_) {
-        if (espeak_ng_SetVoiceByName(voice_identifier.c_str()) != ENS_OK) {
+        if (espeak_->set_voice_by_name(voice_identifier.c_str()) != ENS_OK) {
             current_voice_.clear();
             return std::nullopt;
         }
@@ -121,8 +138,8 @@ std::optional<Pcm> Engine::synthesize(const std::string& voice_identifier, const
     Pcm pcm;
     pcm.sample_rate = sample_rate_;
     g_collecting = &pcm.samples;
-    const espeak_ng_STATUS status = espeak_ng_Synthesize(
-        utf8_text.c_str(), utf8_text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+    const espeak_ng_STATUS status = espeak_->synthesize(utf8_text.c_str(), utf8_text.size() + 1, 0,
+                                                        POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
     g_collecting = nullptr;
     if (status != ENS_OK) return std::nullopt;
     return pcm;

@@ -11,6 +11,8 @@
 
 namespace speech::detail {
 
+struct EspeakLibrary;
+
 // 16-bit mono samples at the engine's rate.
 struct Pcm {
     std::vector<std::int16_t> samples;
@@ -21,11 +23,19 @@ struct Pcm {
 // call into it goes through this one object and its mutex. It only synthesises
 // into memory; the sound device is the speech objects' business.
 //
-// It starts in three steps, each once per process:
-//  - start(): the engine's data (phonemes, dictionaries). espeak-ng sets the
-//    process's character locale here, which no other thread may be using at
-//    that moment, so this runs on the thread that makes the speech objects,
-//    before any of their workers. It takes about a millisecond.
+// It starts in steps, each once per process:
+//  - prepare(): on the thread that makes the speech objects, before any of
+//    their workers. espeak-ng's start sets the process's character locale
+//    (LC_CTYPE) to the first of "C.UTF-8", "UTF-8" and "en_US.UTF-8" the
+//    system has, else to the one the environment names, and no other thread
+//    may be using the locale while it changes. So the same setting is made
+//    here, before any worker exists; when espeak-ng later names the locale
+//    the process already has, the C library returns without changing
+//    anything. Only when none of the three is there does the engine start
+//    here and now, as naming the environment's locale again is a change.
+//  - start(): loads espeak-ng (which brings the sound libraries) and the
+//    engine's data (phonemes, dictionaries), some milliseconds; by the first
+//    worker with a text, or whoever asks first whether there is a voice.
 //  - voice_identifier(): the voice list, read and chosen from once. Every
 //    synthesis asks for the voice first, so whoever asks for it never waits
 //    behind the output's start below.
@@ -42,8 +52,13 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Starts the engine's data the first time. False when espeak-ng could not
-    // start (no data files, for one); then nothing else here does anything.
+    // See above: the locale, on the thread that makes the speech objects,
+    // before any of their workers start. Only the first call does anything.
+    void prepare();
+
+    // Starts the engine the first time, after prepare(). False when espeak-ng
+    // is not there or could not start (no data files, for one); then nothing
+    // else here does anything.
     bool start();
 
     // The installed voices in the engine's own order; empty when not ready.
@@ -65,7 +80,9 @@ private:
     ~Engine() = default;
 
     std::mutex mutex_;
+    std::once_flag prepared_;
     std::once_flag started_;
+    const EspeakLibrary* espeak_ = nullptr;
     std::atomic<bool> ready_ = false;
     std::once_flag voice_chosen_;
     std::string voice_identifier_;

@@ -61,8 +61,9 @@ void run_worker(std::shared_ptr<Shared> shared, std::unique_ptr<detail::AudioOut
             shared->busy = true;
         }
         try {
-            // The voice list is read once for all objects, by whoever needs
-            // it first: usually this, at the first text, well after start-up.
+            // The engine and the voice list are started once for all objects,
+            // by whoever needs them first: usually this, at the first text,
+            // well after start-up. Without an engine the text stays silent.
             const std::string& voice_identifier = engine.voice_identifier();
             if (std::optional<detail::Pcm> pcm = engine.synthesize(voice_identifier, text)) {
                 output->play(*pcm, keep_going);
@@ -89,7 +90,7 @@ void run_worker(std::shared_ptr<Shared> shared, std::unique_ptr<detail::AudioOut
 
 struct ETextToSpeech::Impl {
     unsigned serial = 0;
-    bool has_voice = false;
+    bool has_worker = false;
     std::shared_ptr<Shared> shared = std::make_shared<Shared>();
     std::thread worker;
 };
@@ -98,18 +99,16 @@ ETextToSpeech::ETextToSpeech() : impl_(std::make_unique<Impl>())
 {
     impl_->serial = g_next_serial.fetch_add(1);
 
-    // Only the engine's data is started here, on the caller's thread (see
-    // Engine::start); the voice list and anything that may look for a sound
-    // device wait for the worker's first text.
-    if (!detail::Engine::instance().start()) return;
+    // Only the locale is settled here, on the caller's thread (see
+    // Engine::prepare); the engine, the voice list and anything that may look
+    // for a sound device wait for the worker's first text.
+    detail::Engine::instance().prepare();
 
     std::unique_ptr<detail::AudioOutput> output;
     const char* wav_folder = std::getenv("ASSOCMAN_SPEECH_WAV_DIR");
     if (wav_folder != nullptr && *wav_folder != '\0') {
         output = detail::make_wav_folder_output(wav_folder, impl_->serial);
     } else {
-        // Before any worker can touch ALSA, since the handler is process-wide.
-        detail::silence_alsa_diagnostics();
         output = detail::make_device_output();
     }
 
@@ -119,7 +118,7 @@ ETextToSpeech::ETextToSpeech() : impl_(std::make_unique<Impl>())
         // No thread, no voice: the object stays silent like one without an engine.
         return;
     }
-    impl_->has_voice = true;
+    impl_->has_worker = true;
 }
 
 ETextToSpeech::~ETextToSpeech()
@@ -147,7 +146,7 @@ ETextToSpeech::~ETextToSpeech()
 
 void ETextToSpeech::speak(const std::string& utf8_text)
 {
-    if (!impl_->has_voice || utf8_text.empty()) return;
+    if (!impl_->has_worker || utf8_text.empty()) return;
     {
         std::lock_guard lock(impl_->shared->mutex);
         impl_->shared->queue.push_back(utf8_text);
@@ -155,11 +154,11 @@ void ETextToSpeech::speak(const std::string& utf8_text)
     impl_->shared->changed.notify_all();
 }
 
-bool ETextToSpeech::has_voice() const { return impl_->has_voice; }
+bool ETextToSpeech::has_voice() const { return impl_->has_worker && detail::Engine::instance().start(); }
 
 std::string ETextToSpeech::voice_name() const
 {
-    if (!impl_->has_voice) return {};
+    if (!has_voice()) return {};
     // Read once, at the first text or here; a worker only ever looks for a
     // sound device after that, so this never waits for one.
     return detail::short_voice_name(detail::Engine::instance().voice_identifier());
@@ -167,7 +166,7 @@ std::string ETextToSpeech::voice_name() const
 
 bool ETextToSpeech::wait_until_idle(int timeout_ms)
 {
-    if (!impl_->has_voice) return true;
+    if (!impl_->has_worker) return true;
     Shared& shared = *impl_->shared;
     std::unique_lock lock(shared.mutex);
     return shared.changed.wait_for(lock, std::chrono::milliseconds(std::max(timeout_ms, 0)),

@@ -16,15 +16,14 @@ namespace speech {
 
 class ETextToSpeech {
 public:
-    // Starts the engine's data if no object did yet (about a millisecond; on
-    // the caller's thread, as espeak-ng sets the process's locale there) and
-    // returns: the voice list and the sound device are left to the object's
-    // worker and its first text, so making an object never waits for a sound
-    // server. The voice is
-    // a Chinese voice where one is installed (the Mandarin voice that reads
-    // characters as Mandarin before any other), else the engine's default
-    // voice. Without a usable speech engine the object has no voice and every
-    // speak() is silently ignored.
+    // Settles the process's character locale for the engine if no object did
+    // yet (on the caller's thread, as espeak-ng sets it) and returns: the
+    // engine, the voice list and the sound device are left to the object's
+    // worker and its first text, so making an object never waits for them or
+    // for a sound server. The voice is a Chinese voice where one is installed
+    // (the Mandarin voice that reads characters as Mandarin before any other),
+    // else the engine's default voice. Without a usable speech engine the
+    // object has no voice and every text is silently dropped.
     ETextToSpeech();
 
     // Exit clean-up: the text being played may finish (within a few seconds at
@@ -39,9 +38,10 @@ public:
     // object; nothing queued is cut short. An empty text makes no sound.
     void speak(const std::string& utf8_text);
 
-    // Known at once: there is an engine to speak with and a worker to do it.
-    // Whether a sound device takes the samples is not part of it; a missing
-    // device is looked for again at each text until one is found.
+    // There is an engine to speak with and a worker to do it. Asked before
+    // any text, this starts the engine (a few milliseconds), never the sound
+    // device: whether a device takes the samples is not part of it, and a
+    // missing device is looked for again at each text until one is found.
     bool has_voice() const;
 
     // The chosen voice as the engine names it (for example "cmn-Latn-pinyin");

@@ -1,5 +1,9 @@
 #include "platform/ui/fonts.h"
 
+#include <fontconfig/fontconfig.h>
+
+#include <system_error>
+
 namespace ui::detail {
 
 QString family_for_face(const QString& face)
@@ -37,6 +41,20 @@ void install_font_substitutions()
                               QStringLiteral("MS Shell Dlg"), QStringLiteral("MS Shell Dlg 2"),
                               QStringLiteral("Tahoma")};
     for (const QString& face : sans) QFont::insertSubstitution(face, QString::fromLatin1(kSansFamily));
+}
+
+FontConfigurationAhead::FontConfigurationAhead()
+{
+    try {
+        thread_ = std::thread([] { FcInit(); });
+    } catch (const std::system_error&) {
+        // No thread: Qt reads the configuration itself, as it would.
+    }
+}
+
+FontConfigurationAhead::~FontConfigurationAhead()
+{
+    if (thread_.joinable()) thread_.join();
 }
 
 }  // namespace ui::detail

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QString>
+#include <thread>
 
 #include "platform/ui/description.h"
 
@@ -23,5 +24,22 @@ QFont default_font();
 // Registers the faces the descriptions use as substitutions, for text that
 // names a face directly.
 void install_font_substitutions();
+
+// Qt reads the font configuration (fontconfig's files and its font caches,
+// several milliseconds) the first time a text needs a font, on the
+// user-interface thread. This reads it on a thread of its own, beside the
+// start of the application, so Qt finds it done. Only fontconfig runs on the
+// thread, nothing of Qt; fontconfig keeps the one configuration the first
+// caller loaded, whichever thread that was. Waits for the thread when it goes.
+class FontConfigurationAhead {
+public:
+    FontConfigurationAhead();
+    ~FontConfigurationAhead();
+    FontConfigurationAhead(const FontConfigurationAhead&) = delete;
+    FontConfigurationAhead& operator=(const FontConfigurationAhead&) = delete;
+
+private:
+    std::thread thread_;
+};
 
 }  // namespace ui::detail

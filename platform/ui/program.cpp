@@ -40,6 +40,7 @@ void start_runtime(int& argc, char** argv)
 {
     static bool styled = false;
     if (!QApplication::instance()) {
+        const detail::FontConfigurationAhead fonts_ahead;
         // Owned by the program: its entry deletes it after the loop (exit_program
         // ends the process without that).
         new QApplication(argc, argv);

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QApplication;
@@ -28,6 +29,10 @@ namespace ui {
 
 // How the warning about a name that no description has begins.
 inline constexpr char kLookupWarningPrefix[] = "ui lookup: ";
+
+namespace detail {
+struct FolderReading;
+}  // namespace detail
 
 // ---- handlers -------------------------------------------------------------
 
@@ -48,6 +53,25 @@ void register_handler(const QString& name, Handler fn);
 // look at windows), a handler name nobody registered gets one that does
 // nothing instead of refusing the file.
 [[nodiscard]] bool load_descriptions(const QString& resource_dir, QString* error, bool stub_handlers = false);
+
+// Reads the descriptions below a resource folder, and decodes the pictures
+// they name, on threads of their own while the caller goes on (starting the
+// runtime): load_descriptions() of the same folder then takes what was read,
+// waiting for it if need be, and checks and reports it as if it had read it
+// itself. Nothing is checked or reported here. Make it on the thread that
+// goes on to start the runtime, before that, and keep it until
+// load_descriptions() has run.
+class DescriptionsAhead {
+public:
+    explicit DescriptionsAhead(const QString& resource_dir);
+    ~DescriptionsAhead();
+    DescriptionsAhead(const DescriptionsAhead&) = delete;
+    DescriptionsAhead& operator=(const DescriptionsAhead&) = delete;
+
+private:
+    std::unique_ptr<detail::FolderReading> reading_;
+};
+
 // Parses and registers one description from its JSON text (tests, tools).
 [[nodiscard]] bool add_description(const QByteArray& json, const QString& origin, QString* error);
 [[nodiscard]] bool has_description(const QString& window);

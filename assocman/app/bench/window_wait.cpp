@@ -3,7 +3,11 @@
 // `xdotool search --sync --onlyvisible` waits for, without its half-second
 // polling). Runs each program several times, taking turns between the
 // programs given so they share whatever else the machine is doing, and
-// prints each one's median and its ratio to the first program's.
+// prints each one's median and its ratio to the first program's: the ratio
+// of the medians, and the median of the ratios within each turn, which a
+// machine whose load changes from one second to the next disturbs less.
+// Every other turn runs the programs in the opposite order, so none of them
+// always comes first.
 //
 //   window_wait [--runs N] [--timeout S] [--deaf-sound-server]
 //               -- program [args] [-- program [args] ...]
@@ -191,7 +195,8 @@ int main(int argc, char** argv)
 
     std::vector<std::vector<double>> times(programs.size());
     for (int run = -1; run < runs; ++run) {
-        for (std::size_t p = 0; p < programs.size(); ++p) {
+        for (std::size_t turn = 0; turn < programs.size(); ++turn) {
+            const std::size_t p = run % 2 == 0 ? turn : programs.size() - 1 - turn;
             const double ms = one_run(display, pid_atom, programs[p], timeout_s);
             if (ms < 0) {
                 std::fprintf(stderr, "%s: no window within %.0f s\n", programs[p][0], timeout_s);
@@ -204,8 +209,12 @@ int main(int argc, char** argv)
     for (std::size_t p = 0; p < programs.size(); ++p) {
         const auto [low, high] = std::minmax_element(times[p].begin(), times[p].end());
         const double middle = median(times[p]);
-        std::printf("%-32s median %7.1f ms  x%.2f  (min %.1f, max %.1f, %d runs)\n",
-                    shown_name(programs[p][0]).c_str(), middle, middle / yardstick, *low, *high, runs);
+        std::vector<double> ratios;
+        for (std::size_t run = 0; run < times[p].size(); ++run)
+            ratios.push_back(times[p][run] / times[0][run]);
+        std::printf("%-32s median %7.1f ms  x%.2f, per turn x%.2f  (min %.1f, max %.1f, %d runs)\n",
+                    shown_name(programs[p][0]).c_str(), middle, middle / yardstick, median(ratios), *low,
+                    *high, runs);
     }
     XCloseDisplay(display);
     return 0;
