@@ -16,8 +16,6 @@ constexpr const char* kSchema =
 
 }  // namespace
 
-bool create_schema(db::Connection& connection) { return db::run_script(connection, kSchema); }
-
 bool create_database(const std::string& file, const std::string& password, std::string* error)
 {
     return db::create_keyed_database(file, password, kSchema, error);

@@ -5,14 +5,7 @@
 
 #include <string>
 
-namespace db {
-class Connection;
-}
-
 namespace database {
-
-// Creates the four tables of the association's database in one transaction.
-bool create_schema(db::Connection& connection);
 
 // Creates a new keyed database file with the schema. Refuses a file that
 // exists. On failure nothing is left behind and `error` (if given) says why.

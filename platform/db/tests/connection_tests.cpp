@@ -1,4 +1,5 @@
-// Connecting, and what the connection does to the record sets bound to it.
+// Creating a database, connecting, and what the connection does to the
+// record sets bound to it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +15,7 @@
 
 namespace {
 
+using db_test::count_rows;
 using db_test::PresenterLog;
 using db_test::TempDir;
 
@@ -21,7 +23,7 @@ const std::string kKey = "s3cret-钥匙";
 
 struct Database {
     TempDir dir;
-    std::string file = dir.file("causercount.mdb");
+    std::string file = dir.file("sample.db");
     Database()
     {
         std::string error;
@@ -29,21 +31,13 @@ struct Database {
     }
 };
 
-int count_rows(db::Connection& connection, const std::string& table)
-{
-    db::RecordSet set;
-    db::recordset_set_connection(set, connection);
-    EXPECT_TRUE(db::recordset_open(set, table, db::Source::table));
-    return db::record_count(set);
-}
-
 TEST(Connect, OpensACreatedDatabaseWithItsKey)
 {
     Database database;
     db::Connection connection;
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
     EXPECT_TRUE(connection.is_open());
-    for (const char* table : {"causer", "qiandao", "ketang", "adminuser"}) {
+    for (const char* table : {"people", "marks", "journal", "users"}) {
         EXPECT_EQ(count_rows(connection, table), 0) << table;
     }
 }
@@ -62,8 +56,8 @@ TEST(Connect, RefusesWhatIsNotTheDatabaseWithoutAMessage)
         {"missing file", [](const TempDir& t, const std::string&) { return t.file("missing.mdb"); }, kKey},
         {"text file",
          [](const TempDir& t, const std::string&) {
-             db_test::write_file(t.file("notes.txt"), std::string(4096, 'x'));
-             return t.file("notes.txt");
+             db_test::write_file(t.file("plain.txt"), std::string(4096, 'x'));
+             return t.file("plain.txt");
          },
          kKey},
         {"empty file",
@@ -93,9 +87,9 @@ TEST(Connect, MissingFileIsNeverCreated)
 {
     TempDir dir;
     db::Connection connection;
-    EXPECT_FALSE(db::db_connect_access(connection, dir.file("causercount.mdb"), ""));
-    EXPECT_FALSE(db::db_connect_access(connection, dir.file("causercount.mdb"), kKey));
-    EXPECT_FALSE(db_test::file_exists(dir.file("causercount.mdb")));
+    EXPECT_FALSE(db::db_connect_access(connection, dir.file("sample.db"), ""));
+    EXPECT_FALSE(db::db_connect_access(connection, dir.file("sample.db"), kKey));
+    EXPECT_FALSE(db_test::file_exists(dir.file("sample.db")));
 }
 
 TEST(Connect, FailedReconnectLeavesTheConnectionClosed)
@@ -136,18 +130,67 @@ TEST(Connect, WriteProtectedFileIsRefused)
     EXPECT_FALSE(connects_without_privileges(database.file, kKey));
 }
 
+TEST(CreateKeyedDatabase, RefusesAnExistingFileAndLeavesItUntouched)
+{
+    TempDir dir;
+    const std::string file = dir.file("sample.db");
+    db_test::write_file(file, "keep me");
+    std::string error;
+    EXPECT_FALSE(db_test::create_database(file, kKey, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(db_test::read_file(file), "keep me");
+
+    Database database;
+    const std::string before = db_test::read_file(database.file);
+    EXPECT_FALSE(db_test::create_database(database.file, "other", nullptr));
+    EXPECT_EQ(db_test::read_file(database.file), before);
+}
+
+TEST(CreateKeyedDatabase, FileIsEncrypted)
+{
+    Database database;
+    const std::string bytes = db_test::read_file(database.file);
+    ASSERT_GT(bytes.size(), 16u);
+    EXPECT_NE(bytes.substr(0, 15), "SQLite format 3");
+    EXPECT_EQ(bytes.find("people"), std::string::npos);
+}
+
+TEST(CreateKeyedDatabase, FailureLeavesNoFile)
+{
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(db_test::create_database(dir.file("no/such/folder/sample.db"), kKey, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(db_test::file_exists(dir.file("no")));
+}
+
+TEST(RunScript, IsAllOrNothing)
+{
+    Database database;
+    db::Connection connection;
+    ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
+    db_test::exec(connection, "drop table journal");
+    EXPECT_FALSE(db::run_script(connection, db_test::kSampleTables)) << "people exists already";
+    PresenterLog log;
+    EXPECT_EQ(count_rows(connection, "journal"), -1) << "the failed script must not leave journal behind";
+    EXPECT_EQ(log.messages.size(), 1u);
+
+    db::Connection closed;
+    EXPECT_FALSE(db::run_script(closed, db_test::kSampleTables));
+}
+
 std::string first_name(db::Connection& connection)
 {
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
     std::string name;
-    if (db::recordset_open(set, "causer", db::Source::table)) {
+    if (db::recordset_open(set, "people", db::Source::table)) {
         EXPECT_TRUE(db::recordset_read_text(set, "name", name));
     }
     return name;
 }
 
-// A database made the usual way, holding one member whose name tells it apart.
+// A database made the usual way, holding one person whose name tells it apart.
 std::string make_marked(const TempDir& dir, const std::string& name, const std::string& key,
                         const std::string& marker)
 {
@@ -155,7 +198,7 @@ std::string make_marked(const TempDir& dir, const std::string& name, const std::
     EXPECT_TRUE(db_test::create_database(file, key, nullptr));
     db::Connection connection;
     EXPECT_TRUE(db::db_connect_access(connection, file, key));
-    db_test::exec(connection, "insert into causer (name) values (?)", {marker});
+    db_test::exec(connection, "insert into people (name) values (?)", {marker});
     return file;
 }
 
@@ -167,7 +210,7 @@ TEST(DerivedKeys, OnceForEachFileAndPasswordAndNeverOnAnotherFile)
     const auto counts = [] { return db::detail::key_counts(); };
 
     // The first connection derives, the later ones only use the key.
-    const std::string file = make_marked(dir, "causercount.mdb", kKey, "first");
+    const std::string file = make_marked(dir, "sample.db", kKey, "first");
     db::forget_derived_keys();
     auto before = counts();
     for (int i = 0; i < 3; ++i) {
@@ -235,8 +278,8 @@ TEST(DerivedKeys, OpenADatabaseMadeByTheSqlcipherShell)
     const std::string file = dir.file("shell.mdb");
     std::string output;
     ASSERT_TRUE(
-        db_test::shell_output("printf \"PRAGMA key='shell key';\\ncreate table causer (name TEXT);\\n"
-                              "insert into causer values ('made by the shell');\\n\" | sqlcipher '" +
+        db_test::shell_output("printf \"PRAGMA key='shell key';\\ncreate table people (name TEXT);\\n"
+                              "insert into people values ('made by the shell');\\n\" | sqlcipher '" +
                                   file + "' 2>&1",
                               output))
         << output;
@@ -254,7 +297,7 @@ TEST(DerivedKeys, OpenADatabaseMadeByTheSqlcipherShell)
 TEST(DerivedKeys, AConnectionWaitsForTheKeyBeingDerivedAhead)
 {
     TempDir dir;
-    const std::string file = make_marked(dir, "causercount.mdb", kKey, "ahead");
+    const std::string file = make_marked(dir, "sample.db", kKey, "ahead");
     db::forget_derived_keys();
     const auto before = db::detail::key_counts();
     std::thread ahead([&] { db::derive_key(file, kKey); });
@@ -280,20 +323,20 @@ TEST(TwoConnections, WriteInTurnWithoutLocking)
     db::recordset_set_connection(one, first);
     db::recordset_set_connection(two, second);
     // Both sets stay open on the same table all the time, as two windows do.
-    ASSERT_TRUE(db::recordset_open(one, "causer", db::Source::table));
-    ASSERT_TRUE(db::recordset_open(two, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(one, "people", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(two, "people", db::Source::table));
 
     for (int i = 0; i < 20; ++i) {
         db::RecordSet& set = i % 2 == 0 ? one : two;
         ASSERT_TRUE(db::recordset_add_new(set)) << i;
-        ASSERT_TRUE(db::recordset_write_text(set, "name", "member " + std::to_string(i))) << i;
+        ASSERT_TRUE(db::recordset_write_text(set, "name", "person " + std::to_string(i))) << i;
         ASSERT_TRUE(db::recordset_update(set)) << i;
-        db_test::exec(i % 2 == 0 ? second : first, "update causer set otherinfo = ?", {std::to_string(i)});
+        db_test::exec(i % 2 == 0 ? second : first, "update people set remark = ?", {std::to_string(i)});
     }
-    ASSERT_TRUE(db::recordset_open(one, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(one, "people", db::Source::table));
     EXPECT_EQ(db::record_count(one), 20);
     std::string info;
-    EXPECT_TRUE(db::recordset_read_text(one, "otherinfo", info));
+    EXPECT_TRUE(db::recordset_read_text(one, "remark", info));
     EXPECT_EQ(info, "19");
     EXPECT_TRUE(log.messages.empty()) << log.messages.front();
 }
@@ -305,14 +348,14 @@ TEST(Binding, ClosingTheConnectionClosesItsSets)
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
     db::RecordSet set;
     db::recordset_set_connection(set, connection);
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     db::db_close(connection);
     EXPECT_EQ(db::record_count(set), -1);
     EXPECT_EQ(db::position(set), db::Place::none);
 
     // Still bound: a reconnect makes the set usable again.
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
-    EXPECT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    EXPECT_TRUE(db::recordset_open(set, "people", db::Source::table));
     // Reconnecting closes it too.
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
     EXPECT_EQ(db::record_count(set), -1);
@@ -327,10 +370,10 @@ TEST(Binding, EitherSideMayGoFirst)
         ASSERT_TRUE(db::db_connect_access(*connection, database.file, kKey));
         db::RecordSet set;
         db::recordset_set_connection(set, *connection);
-        ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+        ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
         connection.reset();
         EXPECT_EQ(db::record_count(set), -1);
-        EXPECT_FALSE(db::recordset_open(set, "causer", db::Source::table));
+        EXPECT_FALSE(db::recordset_open(set, "people", db::Source::table));
         EXPECT_FALSE(db::recordset_add_new(set));
         EXPECT_EQ(log.messages.size(), 1u);
     }
@@ -339,7 +382,7 @@ TEST(Binding, EitherSideMayGoFirst)
         ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
         auto set = std::make_unique<db::RecordSet>();
         db::recordset_set_connection(*set, connection);
-        ASSERT_TRUE(db::recordset_open(*set, "causer", db::Source::table));
+        ASSERT_TRUE(db::recordset_open(*set, "people", db::Source::table));
         set.reset();
         db::db_close(connection);  // must not reach the destroyed set
     }
@@ -355,7 +398,7 @@ TEST(Binding, RebindingMovesTheSet)
     db::RecordSet set;
     db::recordset_set_connection(set, first);
     db::recordset_set_connection(set, second);
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     db::db_close(first);
     EXPECT_EQ(db::record_count(set), 0) << "no longer bound to the first connection";
 }
@@ -364,7 +407,7 @@ TEST(Binding, UnboundSetReportsOnOpen)
 {
     PresenterLog log;
     db::RecordSet set;
-    EXPECT_FALSE(db::recordset_open(set, "causer", db::Source::table));
+    EXPECT_FALSE(db::recordset_open(set, "people", db::Source::table));
     EXPECT_EQ(log.messages.size(), 1u);
     EXPECT_EQ(db::record_count(set), -1);
 }

@@ -28,11 +28,10 @@ protected:
         db::recordset_set_connection(set, connection);
     }
 
-    void add_members(const std::vector<std::string>& names)
+    void add_people(const std::vector<std::string>& names)
     {
         for (const std::string& name : names) {
-            db_test::exec(connection, "insert into causer (name, xuehao) values (?, ?)",
-                          {name, "2024" + name});
+            db_test::exec(connection, "insert into people (name, code) values (?, ?)", {name, "2024" + name});
         }
     }
 
@@ -60,7 +59,7 @@ protected:
     }
 
     TempDir dir;
-    std::string file = dir.file("causercount.mdb");
+    std::string file = dir.file("sample.db");
     PresenterLog log;
     db::Connection connection;
     db::RecordSet set;
@@ -78,8 +77,8 @@ struct Step {
 
 TEST_F(RecordSetTest, MovesFollowTheRowsAndRefusedMovesChangeNothing)
 {
-    add_members({"a", "b", "c"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    add_people({"a", "b", "c"});
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     ASSERT_EQ(db::record_count(set), 3);
     ASSERT_EQ(db::position(set), at_row(0)) << "a fresh set stands on its first row";
 
@@ -119,7 +118,7 @@ TEST_F(RecordSetTest, MovesFollowTheRowsAndRefusedMovesChangeNothing)
 TEST_F(RecordSetTest, EmptyAndClosedSets)
 {
     std::string value = "stale";
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     EXPECT_EQ(db::record_count(set), 0);
     EXPECT_EQ(db::position(set), db::Place::after_last) << "an empty set stands after its (missing) last row";
     EXPECT_FALSE(db::recordset_move_first(set));
@@ -144,8 +143,8 @@ TEST_F(RecordSetTest, EmptyAndClosedSets)
 
 TEST_F(RecordSetTest, ReadingAfterTheLastRowGivesEmptyText)
 {
-    add_members({"a"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    add_people({"a"});
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     ASSERT_TRUE(db::recordset_move_next(set));
     std::string value = "stale";
     bool flag = true;
@@ -303,28 +302,28 @@ TEST_F(RecordSetTest, RealBeyondTheIntegerRangeHasNoIntegerReading)
 TEST_F(RecordSetTest, PendingWriteIsSavedByAMove)
 {
     for (const char* name : {"a", "b"})
-        db_test::exec(connection, "insert into qiandao (name) values (?)", {name});
-    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::Source::table));
-    EXPECT_EQ(text("dao"), "FALSE") << "the table's default";
+        db_test::exec(connection, "insert into marks (name) values (?)", {name});
+    ASSERT_TRUE(db::recordset_open(set, "marks", db::Source::table));
+    EXPECT_EQ(text("present"), "FALSE") << "the table's default";
 
-    ASSERT_TRUE(db::recordset_write_integer(set, "dao", 1));
-    EXPECT_EQ(text("dao"), "TRUE") << "a pending write reads back at once";
-    EXPECT_EQ(stored("qiandao", "dao"), (std::vector<std::string>{"FALSE", "FALSE"})) << "not saved yet";
+    ASSERT_TRUE(db::recordset_write_integer(set, "present", 1));
+    EXPECT_EQ(text("present"), "TRUE") << "a pending write reads back at once";
+    EXPECT_EQ(stored("marks", "present"), (std::vector<std::string>{"FALSE", "FALSE"})) << "not saved yet";
     ASSERT_TRUE(db::recordset_move_next(set));
-    EXPECT_EQ(stored("qiandao", "dao"), (std::vector<std::string>{"TRUE", "FALSE"}));
+    EXPECT_EQ(stored("marks", "present"), (std::vector<std::string>{"TRUE", "FALSE"}));
 
     // The last row, saved by moving past the end; then back on it.
-    ASSERT_TRUE(db::recordset_write_integer(set, "dao", 0));
+    ASSERT_TRUE(db::recordset_write_integer(set, "present", 0));
     ASSERT_TRUE(db::recordset_write_text(set, "name", "b'; --"));
     ASSERT_TRUE(db::recordset_move_next(set));
     ASSERT_TRUE(db::recordset_move_previous(set));
     EXPECT_EQ(text("name"), "b'; --");
-    EXPECT_EQ(stored("qiandao", "name"), (std::vector<std::string>{"a", "b'; --"}));
+    EXPECT_EQ(stored("marks", "name"), (std::vector<std::string>{"a", "b'; --"}));
 }
 
 TEST_F(RecordSetTest, RefusedWrites)
 {
-    add_members({"a"});
+    add_people({"a"});
     struct Case {
         const char* name;
         std::function<void()> prepare;
@@ -332,21 +331,21 @@ TEST_F(RecordSetTest, RefusedWrites)
         bool has_row = false;  // an update with nothing to save succeeds there
     };
     const Case cases[] = {
-        {"sql set", [&] { EXPECT_TRUE(db::recordset_open(set, "select * from causer", db::Source::sql)); },
+        {"sql set", [&] { EXPECT_TRUE(db::recordset_open(set, "select * from people", db::Source::sql)); },
          "name"},
         {"after the last row",
          [&] {
-             EXPECT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+             EXPECT_TRUE(db::recordset_open(set, "people", db::Source::table));
              EXPECT_TRUE(db::recordset_move_next(set));
          },
          "name"},
         {"before the first row",
          [&] {
-             EXPECT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+             EXPECT_TRUE(db::recordset_open(set, "people", db::Source::table));
              EXPECT_TRUE(db::recordset_move_previous(set));
          },
          "name"},
-        {"unknown field", [&] { EXPECT_TRUE(db::recordset_open(set, "causer", db::Source::table)); },
+        {"unknown field", [&] { EXPECT_TRUE(db::recordset_open(set, "people", db::Source::table)); },
          "nosuch", true},
         {"closed set", [&] { db::recordset_close(set); }, "name"},
     };
@@ -357,20 +356,20 @@ TEST_F(RecordSetTest, RefusedWrites)
         EXPECT_FALSE(db::recordset_write_integer(set, c.field, 1));
         EXPECT_EQ(db::recordset_update(set), c.has_row);
     }
-    EXPECT_EQ(stored("causer", "name"), std::vector<std::string>{"a"});
+    EXPECT_EQ(stored("people", "name"), std::vector<std::string>{"a"});
     EXPECT_TRUE(log.messages.empty());
 }
 
 TEST_F(RecordSetTest, EmptyTextIsStoredAsNull)
 {
-    add_members({"a"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
-    ASSERT_TRUE(db::recordset_write_text(set, "xuehao", ""));
+    add_people({"a"});
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
+    ASSERT_TRUE(db::recordset_write_text(set, "code", ""));
     ASSERT_TRUE(db::recordset_update(set));
     db::RecordSet check;
     db::recordset_set_connection(check, connection);
     ASSERT_TRUE(
-        db::recordset_open(check, "select count(*) as n from causer where xuehao is null", db::Source::sql));
+        db::recordset_open(check, "select count(*) as n from people where code is null", db::Source::sql));
     std::string n;
     EXPECT_TRUE(db::recordset_read_text(check, "n", n));
     EXPECT_EQ(n, "1");
@@ -379,14 +378,14 @@ TEST_F(RecordSetTest, EmptyTextIsStoredAsNull)
 TEST_F(RecordSetTest, TextSurvivesUnchanged)
 {
     const std::string texts[] = {
-        "O'Brien",    "a\"b",   "x'); delete from causer; --", "张三；李四", "line\r\nbreak",
+        "O'Brien",    "a\"b",   "x'); delete from people; --", "张三；李四", "line\r\nbreak",
         "  spaced  ", "%d%s\\",
     };
     for (const std::string& t : texts) {
-        db_test::exec(connection, "insert into causer (name) values (?)", {t});
+        db_test::exec(connection, "insert into people (name) values (?)", {t});
     }
     // And the same texts once more through a table set's write.
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     for (const std::string& t : texts) {
         ASSERT_TRUE(db::recordset_add_new(set));
         ASSERT_TRUE(db::recordset_write_text(set, "name", t));
@@ -395,12 +394,12 @@ TEST_F(RecordSetTest, TextSurvivesUnchanged)
 
     std::vector<std::string> expected(std::begin(texts), std::end(texts));
     expected.insert(expected.end(), std::begin(texts), std::end(texts));
-    EXPECT_EQ(stored("causer", "name"), expected);
+    EXPECT_EQ(stored("people", "name"), expected);
 
     db::RecordSet by_name;
     db::recordset_set_connection(by_name, connection);
     ASSERT_TRUE(
-        db::recordset_open(by_name, "select id from causer where name = ?", db::Source::sql, {"张三；李四"}));
+        db::recordset_open(by_name, "select id from people where name = ?", db::Source::sql, {"张三；李四"}));
     EXPECT_EQ(db::record_count(by_name), 2);
 }
 
@@ -408,8 +407,8 @@ TEST_F(RecordSetTest, TextSurvivesUnchanged)
 
 TEST_F(RecordSetTest, AddedRowCarriesWhatTheDatabaseGaveIt)
 {
-    add_members({"a", "b"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    add_people({"a", "b"});
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     ASSERT_TRUE(db::recordset_add_new(set));
     EXPECT_EQ(db::position(set), db::Place::none) << "a new row has no position until saved";
     EXPECT_EQ(text("name"), "");
@@ -419,9 +418,9 @@ TEST_F(RecordSetTest, AddedRowCarriesWhatTheDatabaseGaveIt)
     EXPECT_EQ(db::record_count(set), 3);
     EXPECT_EQ(db::position(set), at_row(2));
     EXPECT_EQ(text("id"), "3");
-    EXPECT_EQ(stored("causer", "name"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(stored("people", "name"), (std::vector<std::string>{"a", "b", "c"}));
 
-    ASSERT_TRUE(db::recordset_open(set, "ketang", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "journal", db::Source::table));
     ASSERT_TRUE(db::recordset_add_new(set));
     ASSERT_TRUE(db::recordset_write_text(set, "title", "t"));
     ASSERT_TRUE(db::recordset_update(set));
@@ -432,15 +431,15 @@ TEST_F(RecordSetTest, AddedRowCarriesWhatTheDatabaseGaveIt)
 
 TEST_F(RecordSetTest, AddedRowIsSavedByAMoveOrTheNextAdd)
 {
-    ASSERT_TRUE(db::recordset_open(set, "adminuser", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "users", db::Source::table));
     ASSERT_TRUE(db::recordset_add_new(set));
-    ASSERT_TRUE(db::recordset_write_text(set, "adminname", "x"));
+    ASSERT_TRUE(db::recordset_write_text(set, "username", "x"));
     ASSERT_TRUE(db::recordset_add_new(set));
-    ASSERT_TRUE(db::recordset_write_text(set, "adminname", "y"));
+    ASSERT_TRUE(db::recordset_write_text(set, "username", "y"));
     ASSERT_TRUE(db::recordset_move_previous(set));
-    EXPECT_EQ(text("adminname"), "x");
-    EXPECT_EQ(stored("adminuser", "adminname"), (std::vector<std::string>{"x", "y"}));
-    EXPECT_EQ(stored("adminuser", "disabled"), (std::vector<std::string>{"FALSE", "FALSE"}));
+    EXPECT_EQ(text("username"), "x");
+    EXPECT_EQ(stored("users", "username"), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(stored("users", "disabled"), (std::vector<std::string>{"FALSE", "FALSE"}));
 
     ASSERT_TRUE(db::recordset_add_new(set));
     ASSERT_TRUE(db::recordset_move_first(set)) << "an untouched new row is saved with its defaults";
@@ -449,15 +448,15 @@ TEST_F(RecordSetTest, AddedRowIsSavedByAMoveOrTheNextAdd)
 
 TEST_F(RecordSetTest, FailedSaveKeepsTheSetWhereItIs)
 {
-    add_members({"a", "b"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    add_people({"a", "b"});
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     ASSERT_TRUE(db::recordset_write_text(set, "name", "changed"));
-    db_test::exec(connection, "delete from causer where name = 'a'");  // as another window might
+    db_test::exec(connection, "delete from people where name = 'a'");  // as another window might
 
     EXPECT_FALSE(db::recordset_move_next(set));
     EXPECT_EQ(db::position(set), at_row(0));
     EXPECT_FALSE(db::recordset_update(set));
-    EXPECT_EQ(stored("causer", "name"), std::vector<std::string>{"b"}) << "no other row was changed";
+    EXPECT_EQ(stored("people", "name"), std::vector<std::string>{"b"}) << "no other row was changed";
     EXPECT_TRUE(log.messages.empty());
 }
 
@@ -482,9 +481,9 @@ TEST_F(RecordSetTest, DeletingTheCurrentRow)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        db_test::exec(connection, "delete from causer");
-        add_members({"a", "b", "c"});
-        ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+        db_test::exec(connection, "delete from people");
+        add_people({"a", "b", "c"});
+        ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
         for (int i = 0; i < c.delete_at; ++i) EXPECT_TRUE(db::recordset_move_next(set));
         const std::string victim = text("name");
 
@@ -498,7 +497,7 @@ TEST_F(RecordSetTest, DeletingTheCurrentRow)
 
         ASSERT_TRUE(c.move());
         EXPECT_EQ(db::position(set), c.position_after_move);
-        std::vector<std::string> left = stored("causer", "name");
+        std::vector<std::string> left = stored("people", "name");
         EXPECT_EQ(left.size(), 2u);
         EXPECT_EQ(std::find(left.begin(), left.end(), victim), left.end());
     }
@@ -507,32 +506,32 @@ TEST_F(RecordSetTest, DeletingTheCurrentRow)
 TEST_F(RecordSetTest, DeleteAllEmptiesTheTableAndRereadsIt)
 {
     for (const char* name : {"a", "b"})
-        db_test::exec(connection, "insert into qiandao (name) values (?)", {name});
-    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::Source::table));
+        db_test::exec(connection, "insert into marks (name) values (?)", {name});
+    ASSERT_TRUE(db::recordset_open(set, "marks", db::Source::table));
     ASSERT_TRUE(db::recordset_delete(set, db::Delete::all));
     EXPECT_EQ(db::record_count(set), 0);
     EXPECT_EQ(db::position(set), db::Place::after_last);
-    EXPECT_TRUE(stored("qiandao", "name").empty());
-    EXPECT_TRUE(stored("causer", "name").empty());
+    EXPECT_TRUE(stored("marks", "name").empty());
+    EXPECT_TRUE(stored("people", "name").empty());
 
-    // The set is still on qiandao: it can be filled again.
-    db_test::exec(connection, "insert into qiandao (name) values ('c')");
+    // The set is still on marks: it can be filled again.
+    db_test::exec(connection, "insert into marks (name) values ('c')");
     ASSERT_TRUE(db::recordset_delete(set, db::Delete::all));
 
     const std::vector<std::string> kept = {"d", "e"};
     for (const std::string& name : kept)
-        db_test::exec(connection, "insert into qiandao (name) values (?)", {name});
-    ASSERT_TRUE(db::recordset_open(set, "select * from qiandao", db::Source::sql));
+        db_test::exec(connection, "insert into marks (name) values (?)", {name});
+    ASSERT_TRUE(db::recordset_open(set, "select * from marks", db::Source::sql));
     EXPECT_FALSE(db::recordset_delete(set, db::Delete::all)) << "only a set opened on a table name";
-    EXPECT_EQ(stored("qiandao", "name"), kept);
+    EXPECT_EQ(stored("marks", "name"), kept);
 
     // A mode it does not know deletes nothing, on a set that could delete.
-    ASSERT_TRUE(db::recordset_open(set, "qiandao", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "marks", db::Source::table));
     for (const int unknown : {-1, 2, 3, 7}) {
         SCOPED_TRACE(unknown);
         EXPECT_FALSE(db::recordset_delete(set, static_cast<db::Delete>(unknown)));
         EXPECT_EQ(db::record_count(set), 2);
-        EXPECT_EQ(stored("qiandao", "name"), kept);
+        EXPECT_EQ(stored("marks", "name"), kept);
     }
 }
 
@@ -540,7 +539,7 @@ TEST_F(RecordSetTest, DeleteAllEmptiesTheTableAndRereadsIt)
 
 TEST_F(RecordSetTest, FindById)
 {
-    add_members({"a", "b", "c"});
+    add_people({"a", "b", "c"});
     struct Case {
         const char* criterion;
         int start;  // rows moved before the find
@@ -566,12 +565,12 @@ TEST_F(RecordSetTest, FindById)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.criterion);
-        ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+        ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
         for (int i = 0; i < c.start; ++i) EXPECT_TRUE(db::recordset_move_next(set));
         EXPECT_EQ(db::recordset_find(set, c.criterion, db::Search::forward), c.found);
         EXPECT_EQ(db::position(set), c.position);
     }
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     EXPECT_FALSE(db::recordset_find(set, "id=2", static_cast<db::Search>(-1)));
     EXPECT_EQ(db::position(set), at_row(0));
 
@@ -579,18 +578,18 @@ TEST_F(RecordSetTest, FindById)
     ASSERT_TRUE(db::recordset_find(set, "id=2", db::Search::forward));
     ASSERT_TRUE(db::recordset_write_text(set, "name", "B"));
     ASSERT_TRUE(db::recordset_update(set));
-    EXPECT_EQ(stored("causer", "name"), (std::vector<std::string>{"a", "B", "c"}));
+    EXPECT_EQ(stored("people", "name"), (std::vector<std::string>{"a", "B", "c"}));
     // A failed find leaves no row to write into.
     EXPECT_FALSE(db::recordset_find(set, "id=7", db::Search::forward));
     EXPECT_FALSE(db::recordset_write_text(set, "name", "lost"));
-    EXPECT_EQ(stored("causer", "name"), (std::vector<std::string>{"a", "B", "c"}));
+    EXPECT_EQ(stored("people", "name"), (std::vector<std::string>{"a", "B", "c"}));
 }
 
 // ---- opening ---------------------------------------------------------------------------
 
 TEST_F(RecordSetTest, FailedOpenShowsTheEngineTextOnce)
 {
-    add_members({"a"});
+    add_people({"a"});
     struct Case {
         const char* name;
         std::string source;
@@ -599,61 +598,60 @@ TEST_F(RecordSetTest, FailedOpenShowsTheEngineTextOnce)
         std::string text;  // part of the message
     };
     const Case cases[] = {
-        {"syntax", "selec * from causer", db::Source::sql, {}, "syntax error"},
+        {"syntax", "selec * from people", db::Source::sql, {}, "syntax error"},
         {"no table", "select * from nosuch", db::Source::sql, {}, "no such table: nosuch"},
         {"table by name", "nosuch", db::Source::table, {}, "no such table: nosuch"},
-        {"table name with SQL", "causer; drop table causer", db::Source::table, {}, "table name"},
+        {"table name with SQL", "people; drop table people", db::Source::table, {}, "table name"},
         {"second statement",
-         "insert into causer (name) values ('x'); delete from causer",
+         "insert into people (name) values ('x'); delete from people",
          db::Source::sql,
          {},
          "after"},
         {"quote in spliced text",
-         "insert into qiandao (name) values ('O'Brien')",
+         "insert into marks (name) values ('O'Brien')",
          db::Source::sql,
          {},
          "syntax error"},
-        {"too few parameters", "select * from causer where name = ?", db::Source::sql, {}, "parameters"},
-        {"too many parameters", "select * from causer", db::Source::sql, {"a"}, "parameters"},
+        {"too few parameters", "select * from people where name = ?", db::Source::sql, {}, "parameters"},
+        {"too many parameters", "select * from people", db::Source::sql, {"a"}, "parameters"},
         {"empty text", "  ", db::Source::sql, {}, "no statement"},
-        {"zero byte", std::string("select 1\0; delete from causer", 30), db::Source::sql, {}, "zero byte"},
-        {"bad kind", "causer", static_cast<db::Source>(3), {}, "kind"},
-        {"constraint", "insert into causer (id, name) values (1, 'dup')", db::Source::sql, {}, "UNIQUE"},
+        {"zero byte", std::string("select 1\0; delete from people", 30), db::Source::sql, {}, "zero byte"},
+        {"bad kind", "people", static_cast<db::Source>(3), {}, "kind"},
+        {"constraint", "insert into people (id, name) values (1, 'dup')", db::Source::sql, {}, "UNIQUE"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         log.messages.clear();
-        ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+        ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
         EXPECT_FALSE(db::recordset_open(set, c.source, c.kind, c.params));
         ASSERT_EQ(log.messages.size(), 1u);
         EXPECT_NE(log.messages[0].find(c.text), std::string::npos) << log.messages[0];
         EXPECT_EQ(db::record_count(set), -1) << "the earlier open was closed first";
     }
-    EXPECT_EQ(stored("causer", "name"), std::vector<std::string>{"a"});
-    EXPECT_TRUE(stored("qiandao", "name").empty());
+    EXPECT_EQ(stored("people", "name"), std::vector<std::string>{"a"});
+    EXPECT_TRUE(stored("marks", "name").empty());
 }
 
 TEST_F(RecordSetTest, StatementWithoutRowsRunsAndLeavesTheSetClosed)
 {
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
-    EXPECT_TRUE(
-        db::recordset_open(set, "insert into qiandao (name) values ('a');  -- done", db::Source::sql));
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
+    EXPECT_TRUE(db::recordset_open(set, "insert into marks (name) values ('a');  -- done", db::Source::sql));
     EXPECT_EQ(db::record_count(set), -1);
-    EXPECT_TRUE(db::recordset_open(set, "select name from qiandao where name = 'none'", db::Source::sql));
+    EXPECT_TRUE(db::recordset_open(set, "select name from marks where name = 'none'", db::Source::sql));
     EXPECT_EQ(db::record_count(set), 0) << "a query without rows is an open, empty set";
-    EXPECT_EQ(stored("qiandao", "name"), std::vector<std::string>{"a"});
+    EXPECT_EQ(stored("marks", "name"), std::vector<std::string>{"a"});
     EXPECT_TRUE(log.messages.empty());
 }
 
 TEST_F(RecordSetTest, SnapshotDoesNotFollowLaterChanges)
 {
-    add_members({"a", "b"});
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
-    db_test::exec(connection, "insert into causer (name) values ('c')");
-    db_test::exec(connection, "update causer set name = 'A' where name = 'a'");
+    add_people({"a", "b"});
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
+    db_test::exec(connection, "insert into people (name) values ('c')");
+    db_test::exec(connection, "update people set name = 'A' where name = 'a'");
     EXPECT_EQ(db::record_count(set), 2);
     EXPECT_EQ(text("name"), "a");
-    ASSERT_TRUE(db::recordset_open(set, "causer", db::Source::table));
+    ASSERT_TRUE(db::recordset_open(set, "people", db::Source::table));
     EXPECT_EQ(db::record_count(set), 3);
     EXPECT_EQ(text("name"), "A");
 }

@@ -49,15 +49,16 @@ void write_file(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
+const char* const kSampleTables =
+    "create table people (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, phone TEXT, city TEXT,"
+    " street TEXT, code TEXT, remark TEXT);"
+    "create table marks (name TEXT, present BOOLEAN DEFAULT 0);"
+    "create table journal (title TEXT, topic TEXT, body TEXT,"
+    " time DATETIME DEFAULT (datetime('now','localtime')));"
+    "create table users (username TEXT, password TEXT, role TEXT, disabled BOOLEAN DEFAULT 0);";
+
 bool create_database(const std::string& file, const std::string& key, std::string* error)
 {
-    static const char* const kSampleTables =
-        "create table causer (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT, phonenum TEXT, class TEXT,"
-        " sex TEXT, xuehao TEXT, otherinfo TEXT);"
-        "create table qiandao (name TEXT, dao BOOLEAN DEFAULT 0);"
-        "create table ketang (title TEXT, class TEXT, text TEXT,"
-        " time DATETIME DEFAULT (datetime('now','localtime')));"
-        "create table adminuser (adminname TEXT, adminpass TEXT, quanxian TEXT, disabled BOOLEAN DEFAULT 0);";
     return db::create_keyed_database(file, key, kSampleTables, error);
 }
 
@@ -66,6 +67,14 @@ void exec(db::Connection& connection, const std::string& sql, const std::vector<
     db::RecordSet scratch;
     db::recordset_set_connection(scratch, connection);
     EXPECT_TRUE(db::recordset_open(scratch, sql, db::Source::sql, params)) << sql;
+}
+
+int count_rows(db::Connection& connection, const std::string& table)
+{
+    db::RecordSet set;
+    db::recordset_set_connection(set, connection);
+    (void)db::recordset_open(set, table, db::Source::table);  // a table that cannot be opened counts -1
+    return db::record_count(set);
 }
 
 bool shell_output(const std::string& command, std::string& output)

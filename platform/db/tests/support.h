@@ -35,13 +35,20 @@ bool file_exists(const std::string& path);
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 
-// A new keyed database holding the sample tables the tests work on: an
-// autoincrement key, texts, booleans and a date-time with defaults, in four
-// tables. See db::create_keyed_database for the rest.
+// The sample tables the tests work on: an autoincrement key, texts, booleans
+// and a date-time with defaults, in four tables (people, marks, journal,
+// users). The declared types matter: they decide how values are read.
+extern const char* const kSampleTables;
+
+// A new keyed database holding the sample tables. See
+// db::create_keyed_database for the rest.
 bool create_database(const std::string& file, const std::string& key, std::string* error);
 
 // Runs one statement through a scratch record set; fails the test on error.
 void exec(db::Connection& connection, const std::string& sql, const std::vector<db::Param>& params = {});
+
+// The rows of a table, or -1 when it cannot be opened (a missing table).
+int count_rows(db::Connection& connection, const std::string& table);
 
 // Runs `command` through the shell and returns what it printed; false when the
 // shell could not be started.
