@@ -35,13 +35,13 @@ protected:
             {"name":"列表","type":"ListBox","rect":[110,0,100,80],"events":{"on_selection_changed":"w.select"}},
             {"name":"组合","type":"ComboBox","rect":[110,90,100,120],"events":{"on_selection_changed":"w.combo"}},
             {"name":"表格","type":"ListView","rect":[220,0,170,100],"full_row_select":true,
-             "columns":[{"title":"姓  名","width":70,"align":"left"},{"title":"手机号","width":90,"align":"center"}]},
-            {"name":"男","type":"RadioBox","rect":[0,150,40,20],"checked":true,"events":{"on_click":"w.radio"}},
-            {"name":"女","type":"RadioBox","rect":[50,150,40,20]},
-            {"name":"标签","type":"TransLabel","rect":[0,180,100,20],"text":"姓名",
+             "columns":[{"title":"城  市","width":70,"align":"left"},{"title":"邮编","width":90,"align":"center"}]},
+            {"name":"左","type":"RadioBox","rect":[0,150,40,20],"checked":true,"events":{"on_click":"w.radio"}},
+            {"name":"右","type":"RadioBox","rect":[50,150,40,20]},
+            {"name":"标签","type":"TransLabel","rect":[0,180,100,20],"text":"说明",
              "events":{"on_left_button_down":"w.left","on_right_button_up":"w.right"}},
             {"name":"时钟","type":"Timer","interval":0,"events":{"on_tick":"w.tick"}},
-            {"name":"托盘","type":"TrayIcon","tip":"双击欢迎窗口！"}]})");
+            {"name":"托盘","type":"TrayIcon","tip":"双击图标！"}]})");
         ASSERT_TRUE(load_window(W));
         QWidget* w = window_widget(W);
         w->activateWindow();
@@ -188,8 +188,8 @@ TEST_F(UiControls, ListBoxSelectionChangedFiresForTheUserOnly)
 TEST_F(UiControls, ComboBoxKeepsNoSelectionUntilToldAndFiresForTheUserOnly)
 {
     const QString C = QStringLiteral("组合");
-    add_item(W, C, QStringLiteral("会员课堂提问"));
-    add_item(W, C, QStringLiteral("课堂记录"));
+    add_item(W, C, QStringLiteral("第一项"));
+    add_item(W, C, QStringLiteral("第二项"));
     EXPECT_EQ(current_index(W, C), -1);
     set_current_index(W, C, 0);
     EXPECT_EQ(current_index(W, C), 0);
@@ -216,7 +216,7 @@ TEST_F(UiControls, ListViewRowsKeepTheirOrderAndColumnAlignment)
     ASSERT_NE(table, nullptr);
     const QAbstractItemModel* model = table->model();
     EXPECT_TRUE(model->index(0, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter);
-    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("姓  名"));
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("城  市"));
     EXPECT_EQ(table->columnWidth(1), 90);
     clear_rows(W, T);
     EXPECT_EQ(row_count(W, T), 0);
@@ -280,16 +280,16 @@ TEST_F(UiControls, AListOverARecordSetNeverReadsItOnceItIsClosedOrFreed)
 
 TEST_F(UiControls, RadioBoxesFormOneGroupThatTheProgramCanClear)
 {
-    QTest::mouseClick(widget("女"), Qt::LeftButton);
-    EXPECT_TRUE(is_checked(W, QStringLiteral("女")));
-    EXPECT_FALSE(is_checked(W, QStringLiteral("男")));
-    set_checked(W, QStringLiteral("女"), false);
-    EXPECT_FALSE(is_checked(W, QStringLiteral("女")));
-    EXPECT_FALSE(is_checked(W, QStringLiteral("男")));
-    set_checked(W, QStringLiteral("男"), true);
-    EXPECT_TRUE(is_checked(W, QStringLiteral("男")));
+    QTest::mouseClick(widget("右"), Qt::LeftButton);
+    EXPECT_TRUE(is_checked(W, QStringLiteral("右")));
+    EXPECT_FALSE(is_checked(W, QStringLiteral("左")));
+    set_checked(W, QStringLiteral("右"), false);
+    EXPECT_FALSE(is_checked(W, QStringLiteral("右")));
+    EXPECT_FALSE(is_checked(W, QStringLiteral("左")));
+    set_checked(W, QStringLiteral("左"), true);
+    EXPECT_TRUE(is_checked(W, QStringLiteral("左")));
     EXPECT_EQ(count("w.radio"), 0);  // only a click fires
-    QTest::mouseClick(widget("男"), Qt::LeftButton);
+    QTest::mouseClick(widget("左"), Qt::LeftButton);
     EXPECT_EQ(count("w.radio"), 1);
 }
 
@@ -327,7 +327,7 @@ TEST_F(UiControls, TrayIconIsHiddenUntilShown)
     EXPECT_TRUE(is_tray_icon_shown(W, T));
     hide_tray_icon(W, T);
     EXPECT_FALSE(is_tray_icon_shown(W, T));
-    EXPECT_EQ(text(W, T), QStringLiteral("双击欢迎窗口！"));
+    EXPECT_EQ(text(W, T), QStringLiteral("双击图标！"));
 }
 
 }  // namespace

@@ -113,10 +113,10 @@ TEST_F(UiDescriptions, AFullDescriptionLoadsAndItsWindowOpens)
       "window": "full", "title": "标题", "size": [300, 200], "minimize_box": true, "esc_closes": true,
       "taskbar": true, "background": ":/pictures/background.jpg", "icon": ":/pictures/icon.jpg",
       "events": {"on_created": "t.ok"},
-      "menus": [{"caption": "功能(&C)", "items": [{"name": "菜单1", "caption": "一", "shortcut": "Ctrl+Q",
+      "menus": [{"caption": "文件(&F)", "items": [{"name": "菜单1", "caption": "一", "shortcut": "Ctrl+Q",
                  "disabled": true, "events": {"on_selected": "t.ok"}}]}],
       "controls": [
-        {"name": "标签", "type": "TransLabel", "rect": [1, 2, 50, 20], "text": "账  户：", "align": "center",
+        {"name": "标签", "type": "TransLabel", "rect": [1, 2, 50, 20], "text": "城  市：", "align": "center",
          "shadow": [-1, -1], "hand_cursor": true, "font": {"face": "宋体", "height": 16, "weight": 700},
          "color": "#9000FF", "events": {"on_left_button_down": "t.ok", "on_right_button_up": "t.ok"}},
         {"name": "编辑", "type": "EditBox", "rect": [1, 30, 50, 20], "mode": "integer", "max_length": 10,
@@ -130,7 +130,7 @@ TEST_F(UiDescriptions, AFullDescriptionLoadsAndItsWindowOpens)
         {"name": "列表", "type": "ListBox", "rect": [120, 60, 80, 40], "items": ["x"]},
         {"name": "表格", "type": "ListView", "rect": [200, 0, 100, 100], "grid_lines": true,
          "full_row_select": true, "drag_columns": true,
-         "columns": [{"title": "姓  名", "width": 70, "align": "left"}, {"title": "手机号", "width": 30, "align": "center"}]},
+         "columns": [{"title": "城  市", "width": 70, "align": "left"}, {"title": "邮编", "width": 30, "align": "center"}]},
         {"name": "时钟", "type": "Timer", "interval": 0, "events": {"on_tick": "t.ok"}},
         {"name": "托盘", "type": "TrayIcon", "icon": ":/pictures/icon.jpg", "tip": "提示",
          "events": {"on_double_click": "t.ok"}},
@@ -142,7 +142,7 @@ TEST_F(UiDescriptions, AFullDescriptionLoadsAndItsWindowOpens)
     ASSERT_TRUE(has_description(QStringLiteral("full")));
     ASSERT_TRUE(load_window(QStringLiteral("full")));
     EXPECT_EQ(caption(QStringLiteral("full")), QStringLiteral("标题"));
-    EXPECT_EQ(text(QStringLiteral("full"), QStringLiteral("标签")), QStringLiteral("账  户："));
+    EXPECT_EQ(text(QStringLiteral("full"), QStringLiteral("标签")), QStringLiteral("城  市："));
     EXPECT_TRUE(is_disabled(QStringLiteral("full"), QStringLiteral("按钮")));
     EXPECT_TRUE(is_disabled(QStringLiteral("full"), QStringLiteral("菜单1")));
     EXPECT_TRUE(is_checked(QStringLiteral("full"), QStringLiteral("选择")));

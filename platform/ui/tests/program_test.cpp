@@ -18,8 +18,8 @@ TEST_F(UiProgram, FatalErrorShowsItsBoxAndEndsWithMinusOneWithoutCleanUp)
         std::optional<long> code;
         const char* text;
     } cases[] = {
-        {"载入启动窗口失败", std::nullopt, "运行时出错!\n\n错误信息：载入启动窗口失败\n"},
-        {"分配 64 字节内存失败!", 12, "运行时出错!\n\n错误代码：12\n\n错误信息：分配 64 字节内存失败!\n"},
+        {"读取设置失败", std::nullopt, "运行时出错!\n\n错误信息：读取设置失败\n"},
+        {"磁盘空间不足!", 28, "运行时出错!\n\n错误代码：28\n\n错误信息：磁盘空间不足!\n"},
     };
     int cleanups = 0;
     register_exit_cleanup([&] { ++cleanups; });

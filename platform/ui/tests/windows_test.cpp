@@ -136,12 +136,12 @@ TEST_F(UiWindows, TheBeingDestroyedEventStillReachesTheControlsAndUnits)
 
 TEST_F(UiWindows, ACreatedHandlerThatClosesItsWindowStopsTheLaterEvents)
 {
-    // The login window's pattern: ask to close, then a message box lets the
-    // close through before the creation handler returns.
+    // A start-up window that finds it cannot go on: it asks to close, then a
+    // message box lets the close through before the creation handler returns.
     presenter::set_while_open([](const ShownMessage&) { QCoreApplication::processEvents(); });
     register_handler(QStringLiteral("a.created"), [] {
         destroy_window_or_unit(A);
-        message_box(QStringLiteral("数据库连接失败！程序无法正常使用！"), Buttons::ok, Icon::information);
+        message_box(QStringLiteral("出错了，窗口将关闭！"), Buttons::ok, Icon::information);
         destroy_window_or_unit(A);  // already gone: nothing
     });
     ASSERT_TRUE(load_window(A));
@@ -271,26 +271,26 @@ TEST_F(UiWindows, ExitProgramRunsTheCleanUpOnceEvenWhenTheLoopEndsLater)
 
 TEST_F(UiWindows, AMenuShortcutRunsTheFirstItemThatCarriesIt)
 {
-    record(QStringLiteral("m.add"));
-    record(QStringLiteral("m.about"));
+    record(QStringLiteral("m.new"));
+    record(QStringLiteral("m.version"));
     describe(R"json({"window":"m","size":[200,100],"menus":[
-        {"caption":"功能(&C)","items":[{"name":"添加","caption":"添加成员","shortcut":"Ctrl+I",
-                                        "events":{"on_selected":"m.add"}}]},
-        {"caption":"关于(&A)","items":[{"name":"简介","caption":"程序简介","shortcut":"Ctrl+I",
-                                        "events":{"on_selected":"m.about"}}]}]})json");
+        {"caption":"文件(&F)","items":[{"name":"新建","caption":"新建文件","shortcut":"Ctrl+I",
+                                        "events":{"on_selected":"m.new"}}]},
+        {"caption":"帮助(&H)","items":[{"name":"版本","caption":"版本信息","shortcut":"Ctrl+I",
+                                        "events":{"on_selected":"m.version"}}]}]})json");
     ASSERT_TRUE(load_window(QStringLiteral("m")));
     QWidget* w = window_widget(QStringLiteral("m"));
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     QTest::keyClick(w, Qt::Key_I, Qt::ControlModifier);
-    EXPECT_EQ(count("m.add"), 1);
-    EXPECT_EQ(count("m.about"), 0);
+    EXPECT_EQ(count("m.new"), 1);
+    EXPECT_EQ(count("m.version"), 0);
     // The first carrier decides even when it is disabled.
-    set_disabled(QStringLiteral("m"), QStringLiteral("添加"), true);
-    EXPECT_TRUE(is_disabled(QStringLiteral("m"), QStringLiteral("添加")));
+    set_disabled(QStringLiteral("m"), QStringLiteral("新建"), true);
+    EXPECT_TRUE(is_disabled(QStringLiteral("m"), QStringLiteral("新建")));
     QTest::keyClick(w, Qt::Key_I, Qt::ControlModifier);
-    EXPECT_EQ(count("m.add"), 1);
-    EXPECT_EQ(count("m.about"), 0);
+    EXPECT_EQ(count("m.new"), 1);
+    EXPECT_EQ(count("m.version"), 0);
 }
 
 TEST_F(UiWindows, AHandlerThatThrowsIsAFatalError)
