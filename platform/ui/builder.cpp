@@ -91,7 +91,7 @@ QWidget* make_edit(FormWindow* window, Control& control, const ControlDesc& d)
 QWidget* make_list_view(FormWindow* window, const ControlDesc& d)
 {
     // A view over a model rather than a table widget: a widget would keep an
-    // item object per cell, which a register of many thousand members pays
+    // item object per cell, which a list of many thousand rows pays
     // for in time and memory when the list opens.
     auto* table = new QTableView(window->client());
     table->setModel(new ListRows(d.columns, table));

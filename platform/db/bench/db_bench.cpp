@@ -1,5 +1,5 @@
 // How long a window takes to open its record set on a large register and walk
-// every row, reading every field, as the member list does.
+// every row, reading every field, as a list window does.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kMembers = 10000;
+constexpr int kPeople = 10000;
 const std::string kKey = "bench-key";
 
 // A register as record-keeping programs have them: a key and six texts.
@@ -33,13 +33,13 @@ public:
         db::RecordSet set;
         db::recordset_set_connection(set, connection_);
         if (!db::recordset_open(set, "begin", db::Source::sql)) std::abort();
-        for (int i = 0; i < kMembers; ++i) {
+        for (int i = 0; i < kPeople; ++i) {
             const std::string n = std::to_string(i);
             if (!db::recordset_open(set,
                                     "insert into people (name, phone, class, sex, number, note)"
                                     " values (?, ?, ?, ?, ?, ?)",
                                     db::Source::sql,
-                                    {"成员" + n, "138" + n, "计算机系", "男", "2024" + n, "备注 " + n})) {
+                                    {"样本" + n, "138" + n, "第三小组", "甲", "2024" + n, "附记 " + n})) {
                 std::abort();
             }
         }
@@ -61,10 +61,10 @@ private:
 
 void OpenAndWalkTheRegister(benchmark::State& state)
 {
-    static Register members;
+    static Register people;
     static const char* const kFields[] = {"id", "name", "phone", "class", "sex", "number", "note"};
     db::RecordSet set;
-    db::recordset_set_connection(set, members.connection());
+    db::recordset_set_connection(set, people.connection());
     std::string value;
     for (auto _ : state) {
         // Walked as the handlers walk a set; the row count below tells a
@@ -78,7 +78,7 @@ void OpenAndWalkTheRegister(benchmark::State& state)
             }
             (void)db::recordset_move_next(set);
         }
-        if (rows != kMembers) state.SkipWithError("wrong row count");
+        if (rows != kPeople) state.SkipWithError("wrong row count");
     }
 }
 BENCHMARK(OpenAndWalkTheRegister)->Unit(benchmark::kMillisecond);

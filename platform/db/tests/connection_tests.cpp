@@ -53,7 +53,7 @@ TEST(Connect, RefusesWhatIsNotTheDatabaseWithoutAMessage)
         {"wrong key", [](const TempDir&, const std::string& d) { return d; }, "wrong"},
         {"no key for a keyed file", [](const TempDir&, const std::string& d) { return d; }, ""},
         {"key one byte short", [](const TempDir&, const std::string& d) { return d; }, kKey.substr(0, 11)},
-        {"missing file", [](const TempDir& t, const std::string&) { return t.file("missing.mdb"); }, kKey},
+        {"missing file", [](const TempDir& t, const std::string&) { return t.file("missing.db"); }, kKey},
         {"text file",
          [](const TempDir& t, const std::string&) {
              db_test::write_file(t.file("plain.txt"), std::string(4096, 'x'));
@@ -62,8 +62,8 @@ TEST(Connect, RefusesWhatIsNotTheDatabaseWithoutAMessage)
          kKey},
         {"empty file",
          [](const TempDir& t, const std::string&) {
-             db_test::write_file(t.file("empty.mdb"), "");
-             return t.file("empty.mdb");
+             db_test::write_file(t.file("empty.db"), "");
+             return t.file("empty.db");
          },
          kKey},
         {"directory", [](const TempDir& t, const std::string&) { return t.path(); }, kKey},
@@ -231,7 +231,7 @@ TEST(DerivedKeys, OnceForEachFileAndPasswordAndNeverOnAnotherFile)
     EXPECT_EQ(counts().derived - before.derived, 1u);
 
     // Another database put in its place, same password: its own key opens it.
-    const std::string other = make_marked(dir, "other.mdb", kKey, "second");
+    const std::string other = make_marked(dir, "other.db", kKey, "second");
     ASSERT_EQ(::rename(other.c_str(), file.c_str()), 0);
     before = counts();
     {
@@ -243,7 +243,7 @@ TEST(DerivedKeys, OnceForEachFileAndPasswordAndNeverOnAnotherFile)
         << "with its own key, not the one kept for the first";
 
     // Another one with a password of its own: the known password fails.
-    const std::string foreign = make_marked(dir, "foreign.mdb", "foreign-key", "third");
+    const std::string foreign = make_marked(dir, "foreign.db", "foreign-key", "third");
     ASSERT_EQ(::rename(foreign.c_str(), file.c_str()), 0);
     {
         db::Connection connection;
@@ -252,7 +252,7 @@ TEST(DerivedKeys, OnceForEachFileAndPasswordAndNeverOnAnotherFile)
 
     // Rekeyed by someone else while the old key is kept: the old password
     // fails, the new one opens it.
-    const std::string rekeyed = make_marked(dir, "rekeyed.mdb", kKey, "fourth");
+    const std::string rekeyed = make_marked(dir, "rekeyed.db", kKey, "fourth");
     {
         db::Connection connection;
         ASSERT_TRUE(db::db_connect_access(connection, rekeyed, kKey));
@@ -275,7 +275,7 @@ TEST(DerivedKeys, OpenADatabaseMadeByTheSqlcipherShell)
 {
     if (::system("command -v sqlcipher >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlcipher shell";
     TempDir dir;
-    const std::string file = dir.file("shell.mdb");
+    const std::string file = dir.file("shell.db");
     std::string output;
     ASSERT_TRUE(
         db_test::shell_output("printf \"PRAGMA key='shell key';\\ncreate table people (name TEXT);\\n"

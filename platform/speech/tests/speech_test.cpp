@@ -112,19 +112,19 @@ TEST_F(SpeechToWav, KeepsTheOrderOfTextsWithinAnObject)
 
 TEST_F(SpeechToWav, TwoObjectsQueueIndependently)
 {
-    ETextToSpeech roll_call;
-    ETextToSpeech pick;
-    roll_call.speak("欧阳小明同学你好欢迎");
-    pick.speak("王");
-    roll_call.speak("李");
-    pick.speak("司马相如同学请回答");
-    ASSERT_TRUE(roll_call.wait_until_idle(5000));
-    ASSERT_TRUE(pick.wait_until_idle(5000));
+    ETextToSpeech one;
+    ETextToSpeech other;
+    one.speak("欧阳小明同学你好欢迎");
+    other.speak("王");
+    one.speak("李");
+    other.speak("司马相如同学请回答");
+    ASSERT_TRUE(one.wait_until_idle(5000));
+    ASSERT_TRUE(other.wait_until_idle(5000));
 
     const auto files = collect_files(folder_.path());
     ASSERT_EQ(files.size(), 2u) << "each object writes under its own serial";
-    const auto& first_object = files.begin()->second;    // made first: roll_call
-    const auto& second_object = files.rbegin()->second;  // pick
+    const auto& first_object = files.begin()->second;    // made first: one
+    const auto& second_object = files.rbegin()->second;  // other
     ASSERT_EQ(first_object.size(), 2u);
     ASSERT_EQ(second_object.size(), 2u);
     EXPECT_GT(first_object.at(1).seconds(), first_object.at(2).seconds());
@@ -306,13 +306,13 @@ bool speech_leaves_a_deaf_server_to_the_worker()
         return ::poll(&waiting, 1, timeout_ms) == 1;
     };
 
-    ETextToSpeech roll_call;
-    ETextToSpeech pick;
-    bool ok = roll_call.has_voice() && pick.has_voice();
-    ok = ok && roll_call.voice_name() == "cmn-Latn-pinyin" && pick.voice_name() == "cmn-Latn-pinyin";
+    ETextToSpeech one;
+    ETextToSpeech other;
+    bool ok = one.has_voice() && other.has_voice();
+    ok = ok && one.voice_name() == "cmn-Latn-pinyin" && other.voice_name() == "cmn-Latn-pinyin";
     ok = ok && !called(0);
     // Speaking returns at once; the worker is the one that calls the server.
-    roll_call.speak("张三");
+    one.speak("张三");
     ok = ok && called(10000);
     std::fflush(stdout);
     // The worker still waits for the server: end here, without letting it go.

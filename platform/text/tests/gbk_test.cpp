@@ -21,9 +21,9 @@ const Vector kVectors[] = {
     {"", ""},
     {"admin", "admin"},
     {"中文", "\xd6\xd0\xce\xc4"},
-    {"配置信息", "\xc5\xe4\xd6\xc3\xd0\xc5\xcf\xa2"},
-    {"协会2024",
-     "\xd0\xad\xbb\xe1"
+    {"今天天气", "\xbd\xf1\xcc\xec\xcc\xec\xc6\xf8"},
+    {"春节2024",
+     "\xb4\xba\xbd\xda"
      "2024"},
     {"郵誡", "\xe0\x5d\xd5\x5d"},          // second bytes are "]"
     {"　", "\xa1\xa1"},                    // ideographic space
@@ -136,7 +136,7 @@ TEST(Gbk, BytesToTextStopsAtTheFirstZero)
 
 TEST(Gbk, LengthCountsChineseAsTwo)
 {
-    EXPECT_EQ(gbk_length("管理员abc"), 9u);
+    EXPECT_EQ(gbk_length("图书馆abc"), 9u);
     EXPECT_EQ(gbk_length("𠀀"), 4u);
     EXPECT_EQ(gbk_length(""), 0u);
 }
