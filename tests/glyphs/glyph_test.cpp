@@ -1,7 +1,7 @@
-// Loads every description linked into this binary, opens each window with
-// do-nothing handlers and checks that every caption, text and menu entry is
-// drawn with a Simplified Chinese font that has all its glyphs. Leaves a
-// screenshot of each window in the build folder. Needs a real display
+// Loads every description of both programs (linked into this binary), opens
+// each window with do-nothing handlers and checks that every caption, text and
+// menu entry is drawn with a Simplified Chinese font that has all its glyphs.
+// Leaves a screenshot of each window in the build folder. Needs a real display
 // (Xvfb), where the fonts are those the user will see.
 #include <gtest/gtest.h>
 
@@ -20,13 +20,12 @@
 #include "platform/ui/testing.h"
 #include "tests/support/require_x11.h"
 
-namespace ui::testing {
 namespace {
 
 const QStringList kFamilies = {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC"),
                                QStringLiteral("AR PL UKai CN")};
 
-// Resource folders that hold descriptions (":/forms", ":/cipherkey", ...).
+// Resource folders that hold descriptions, one a program.
 QStringList description_folders()
 {
     QStringList folders;
@@ -56,57 +55,56 @@ void expect_glyphs(const QString& where, const QString& text, const QFont& font)
     }
 }
 
-TEST(UiGlyphs, EveryDescribedTextHasItsGlyphs)
+TEST(Glyphs, EveryDescribedTextHasItsGlyphs)
 {
     ASSOCMAN_REQUIRE_X11_OR_SKIP(test_support::display_set(), "needs a display; run under Xvfb");
     static int argc = 1;
-    static char name[] = "ui_glyph_tests";
+    static char name[] = "glyph_tests";
     static char* argv[] = {name, nullptr};
-    start_runtime(argc, argv);
-    reset_for_tests();
-    presenter::set_scripted(true);
-    set_exit_hook([](int) {});
+    ui::start_runtime(argc, argv);
+    ui::reset_for_tests();
+    ui::presenter::set_scripted(true);
+    ui::set_exit_hook([](int) {});
 
     const QStringList folders = description_folders();
-    if (folders.isEmpty()) GTEST_SKIP() << "no descriptions linked in";
+    ASSERT_FALSE(folders.isEmpty()) << "no descriptions linked in";
     for (const QString& folder : folders) {
         QString error;
-        ASSERT_TRUE(load_descriptions(folder, &error, /*stub_handlers=*/true)) << error.toStdString();
+        ASSERT_TRUE(ui::load_descriptions(folder, &error, /*stub_handlers=*/true)) << error.toStdString();
     }
 
     // The windows' own creation handlers would apply it; they are stubs here.
-    apply_xp_style(2);
-    const QString artifacts = QStringLiteral(UI_ARTIFACT_DIR);
+    ui::apply_xp_style(2);
+    const QString artifacts = QStringLiteral(GLYPH_ARTIFACT_DIR);
     QDir().mkpath(artifacts);
-    for (const QString& window : description_names()) {
+    for (const QString& window : ui::description_names()) {
         SCOPED_TRACE(window.toStdString());
-        ASSERT_TRUE(load_window(window));
-        const detail::WindowDescPtr desc = detail::find_description(window);
+        ASSERT_TRUE(ui::load_window(window));
+        const ui::detail::WindowDescPtr desc = ui::detail::find_description(window);
         ASSERT_TRUE(desc);
-        QWidget* w = window_widget(window);
+        QWidget* w = ui::window_widget(window);
         if (!w) continue;  // a stub created handler cannot close it, but be safe
-        expect_glyphs(window + " title", caption(window), QApplication::font());
-        for (const detail::MenuDesc& menu : desc->menus) {
+        expect_glyphs(window + " title", ui::caption(window), QApplication::font());
+        for (const ui::detail::MenuDesc& menu : desc->menus) {
             expect_glyphs(window + " menu", menu.caption, QApplication::font(w->findChild<QMenuBar*>()));
-            for (const detail::MenuItemDesc& item : menu.items) {
+            for (const ui::detail::MenuItemDesc& item : menu.items) {
                 expect_glyphs(window + " menu item", item.caption, QApplication::font("QMenu"));
             }
         }
-        for (const detail::ControlDesc& c : desc->controls) {
-            QWidget* cw = control_widget(window, c.name);
+        for (const ui::detail::ControlDesc& c : desc->controls) {
+            QWidget* cw = ui::control_widget(window, c.name);
             const QFont font = cw ? cw->font() : QApplication::font();
             const QString where = window + "/" + c.name;
             expect_glyphs(where, c.text, font);
             expect_glyphs(where, c.tip, QApplication::font());
             for (const QString& item : c.items) expect_glyphs(where, item, font);
-            for (const detail::ColumnDesc& col : c.columns) expect_glyphs(where, col.title, font);
+            for (const ui::detail::ColumnDesc& col : c.columns) expect_glyphs(where, col.title, font);
         }
         EXPECT_TRUE(w->grab().save(QDir(artifacts).filePath(window + QStringLiteral(".png"))));
-        destroy_window_or_unit(window);
+        ui::destroy_window_or_unit(window);
         QCoreApplication::processEvents();
     }
-    reset_for_tests();
+    ui::reset_for_tests();
 }
 
 }  // namespace
-}  // namespace ui::testing
