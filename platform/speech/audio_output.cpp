@@ -1,5 +1,7 @@
 #include "platform/speech/audio_output.h"
 
+#include <errno.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdarg>
@@ -130,7 +132,10 @@ audio_object* find_sound_device()
     const PcaudioLibrary* pcaudio = pcaudio_library();
     if (pcaudio == nullptr) return nullptr;
     silence_alsa_diagnostics();
-    return pcaudio->create_device(nullptr, "assocman", "speech");
+    // The sound server shows the stream under the name of the program that
+    // speaks, as it was started (glibc keeps it for us).
+    const char* client = *program_invocation_short_name != '\0' ? program_invocation_short_name : "speech";
+    return pcaudio->create_device(nullptr, client, "speech");
 }
 
 std::unique_ptr<AudioOutput> make_device_output(std::function<audio_object*()> find_device)
