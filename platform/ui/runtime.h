@@ -45,8 +45,8 @@ void register_handler(const QString& name, Handler fn);
 
 // ---- descriptions ---------------------------------------------------------
 
-// Parses every "*.json" description below the resource folder (":/forms" for
-// assocman, ":/cipherkey" for the tool) and keeps them by window name. A
+// Parses every "*.json" description below the resource folder (the one a
+// program keeps its descriptions in) and keeps them by window name. A
 // description that names an unknown control type, property, event or handler
 // is refused: the result is false and `error` says which file and why. A
 // folder is taken whole or not at all. With `stub_handlers` (tests that only
