@@ -91,7 +91,7 @@ const BadCase kBadCases[] = {
      "unknown shortcut"},
     {"missing size", R"({"window":"w"})", "\"size\" is missing"},
     {"missing window name", R"({"size":[10,10]})", "\"window\""},
-    {"missing picture", R"({"window":"w","size":[10,10],"background":":/pictures/none.jpg"})", "not found"},
+    {"missing picture", R"({"window":"w","size":[10,10],"background":":/samples/none.jpg"})", "not found"},
     {"not JSON", R"({"window":"w",)", "not valid JSON"},
 };
 
@@ -111,7 +111,7 @@ TEST_F(UiDescriptions, AFullDescriptionLoadsAndItsWindowOpens)
 {
     describe(R"json({
       "window": "full", "title": "标题", "size": [300, 200], "minimize_box": true, "esc_closes": true,
-      "taskbar": true, "background": ":/pictures/background.jpg", "icon": ":/pictures/icon.jpg",
+      "taskbar": true, "background": ":/samples/background.jpg", "icon": ":/samples/icon.jpg",
       "events": {"on_created": "t.ok"},
       "menus": [{"caption": "文件(&F)", "items": [{"name": "菜单1", "caption": "一", "shortcut": "Ctrl+Q",
                  "disabled": true, "events": {"on_selected": "t.ok"}}]}],
@@ -132,7 +132,7 @@ TEST_F(UiDescriptions, AFullDescriptionLoadsAndItsWindowOpens)
          "full_row_select": true, "drag_columns": true,
          "columns": [{"title": "城  市", "width": 70, "align": "left"}, {"title": "邮编", "width": 30, "align": "center"}]},
         {"name": "时钟", "type": "Timer", "interval": 0, "events": {"on_tick": "t.ok"}},
-        {"name": "托盘", "type": "TrayIcon", "icon": ":/pictures/icon.jpg", "tip": "提示",
+        {"name": "托盘", "type": "TrayIcon", "icon": ":/samples/icon.jpg", "tip": "提示",
          "events": {"on_double_click": "t.ok"}},
         {"name": "外形", "type": "ShapeBox", "rect": [-2, 180, 304, 20], "fill": "#ff8000", "border": "#000000"},
         {"name": "线", "type": "Line", "rect": [0, 170, 300, 1], "color": "#ff5080"},
@@ -210,7 +210,7 @@ TEST_F(UiFolder, AnEmptyFolderIsAnError)
 
 TEST_F(UiFolder, ABrokenBackgroundRefusesTheDescription)
 {
-    QFile good(QStringLiteral(":/pictures/icon.jpg"));
+    QFile good(QStringLiteral(":/samples/icon.jpg"));
     ASSERT_TRUE(good.open(QIODevice::ReadOnly));
     QByteArray bytes = good.readAll();
     // Keep the header, lose the picture data.
@@ -229,7 +229,7 @@ struct JpegCase {
 
 TEST(UiJpeg, BrokenPicturesAreReportedNotCrashed)
 {
-    QFile file(QStringLiteral(":/pictures/background.jpg"));
+    QFile file(QStringLiteral(":/samples/background.jpg"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray good = file.readAll();
 
