@@ -28,15 +28,9 @@ no_x11() {
   echo "FAIL: $*; the tests that need X cannot run" >&2
   exit 1
 }
-# polls SECONDS COMMAND...: the command succeeds within SECONDS.
-polls() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
+# wait_until SECONDS COMMAND...: the command succeeds within SECONDS.
+# shellcheck source=tests/support/wait_until.sh
+source "$root/tests/support/wait_until.sh"
 # Whether each has come up, or has ended already (no use waiting then).
 xvfb_settled() { [ -s "$display_file" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; }
 tray_settled() { "$x11_check" --tray 2>/dev/null || ! kill -0 "$tray_pid" 2>/dev/null; }
@@ -46,14 +40,14 @@ tray_settled() { "$x11_check" --tray 2>/dev/null || ! kill -0 "$tray_pid" 2>/dev
 # connections, so it never meets another server on a number taken already.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
-polls 20 xvfb_settled && [ -s "$display_file" ] || no_x11 "Xvfb did not start"
+wait_until 20 xvfb_settled && [ -s "$display_file" ] || no_x11 "Xvfb did not start"
 display=:$(head -n1 "$display_file")
 export DISPLAY=$display
-polls 10 "$x11_check" || no_x11 "the X server on $display does not answer"
+wait_until 10 "$x11_check" || no_x11 "the X server on $display does not answer"
 
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 tray_pid=$!
-polls 10 tray_settled || true
+wait_until 10 tray_settled || true
 "$x11_check" --tray || no_x11 "the tray host did not start"
 echo "X server $display with a tray host"
 

@@ -28,16 +28,9 @@ require_x11() {
   xdpyinfo >/dev/null 2>&1 || fail "no X server answers on DISPLAY=$DISPLAY"
 }
 
-# wait_until SECONDS COMMAND [ARGS...]: runs the command every tenth of a
-# second until it succeeds; false once SECONDS have passed without success.
-wait_until() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
+# wait_until SECONDS COMMAND [ARGS...]: the command, polled until it succeeds.
+# shellcheck source=tests/support/wait_until.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/wait_until.sh"
 
 # find_window PATTERN: sets `wid` to the first shown window whose name
 # matches the extended regular expression.
