@@ -12,36 +12,9 @@
 #     new password once the other program has let go.
 # Usage: abuse_test.sh <bin-dir>
 set -uo pipefail
-bin=$1
 # shellcheck source=tests/smoke/lib.sh
 source "$(dirname "$0")/lib.sh"
-require_x11
-export QT_QPA_PLATFORM=xcb
-unset QT_QPA_PLATFORM_PLUGIN_PATH
-
-work=$(mktemp -d)
-pid=""
-holder=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  [ -n "$holder" ] && kill "$holder" 2>/dev/null && wait "$holder" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-cp "$bin/assocman" "$work/"
-export ASSOCMAN_SPEECH_WAV_DIR=$work/speech
-mkdir -p "$ASSOCMAN_SPEECH_WAV_DIR"
-"$bin/assocman-setup" "$work" >"$work/setup.log" || fail "setup failed"
-usertext=$work/usertext
-db=$usertext/causercount.mdb
-dbpass=$(grep '数据库密码' "$work/setup.log" | sed 's/.*：//')
-[ -n "$dbpass" ] || fail "setup did not show the database password"
-
-# The sqlcipher shell, as an operator would use it with the shown password.
-sql() { sqlcipher "$db" "PRAGMA key = '$dbpass'; $1"; }
-sql "insert into causer (name) values ('张三'); insert into causer (name) values ('李四');" >/dev/null ||
-  fail "could not add members"
+set_up_program "$1"
 
 # start_program: starts assocman and logs in as the initial administrator;
 # `workspace` is the workspace window. SIGXFSZ is ignored from the start so
@@ -93,8 +66,6 @@ disk_has_room() { prlimit --pid "$pid" --fsize=unlimited: || fail "prlimit could
 same_folder() {
   [ "$(ls -A "$usertext")" = "$folder_before" ] || fail "files left in usertext: $(ls -A "$usertext" | tr '\n' ' ')"
 }
-
-marks_saved() { [ "$(sql 'select count(*) from qiandao where dao = 1;')" = "$1" ]; }
 
 # ---------------------------------------------------------------------------
 # 1. A full disk during the whiteboard save and during the report.

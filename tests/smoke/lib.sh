@@ -32,6 +32,51 @@ require_x11() {
 # shellcheck source=tests/support/wait_until.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../support/wait_until.sh"
 
+# set_up_program BIN_DIR: the start every test of the real assocman shares.
+# It needs the X server (require_x11), where the program draws through xcb.
+# It makes a fresh folder `work` holding a copy of assocman from BIN_DIR and
+# what assocman-setup makes on the first run: `usertext`, the database `db`
+# and the database password `dbpass`, read from what setup showed once.
+# Spoken names go to wav files in $work/speech. Two members, 张三 and 李四,
+# are entered the way an operator would, with the sqlcipher shell and that
+# password. When the script ends, the program (`pid`) and a second program
+# a test may start (`holder`) are ended and the folder is removed.
+set_up_program() {
+  local bin=$1
+  require_x11
+  export QT_QPA_PLATFORM=xcb
+  unset QT_QPA_PLATFORM_PLUGIN_PATH
+  work=$(mktemp -d)
+  pid=""
+  holder=""
+  trap end_programs EXIT
+  cp "$bin/assocman" "$work/"
+  export ASSOCMAN_SPEECH_WAV_DIR=$work/speech
+  mkdir -p "$ASSOCMAN_SPEECH_WAV_DIR"
+  "$bin/assocman-setup" "$work" >"$work/setup.log" || fail "setup failed"
+  usertext=$work/usertext
+  db=$usertext/causercount.mdb
+  [ -f "$db" ] || fail "no database after setup"
+  [ -f "$usertext/userconfig.ini" ] || fail "no configuration after setup"
+  dbpass=$(grep '数据库密码' "$work/setup.log" | sed 's/.*：//')
+  [ -n "$dbpass" ] || fail "setup did not show the database password"
+  sql "insert into causer (name) values ('张三'); insert into causer (name) values ('李四');" >/dev/null ||
+    fail "the sqlcipher shell could not add members with the shown password"
+}
+
+end_programs() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  [ -n "$holder" ] && kill "$holder" 2>/dev/null && wait "$holder" 2>/dev/null
+  rm -rf "$work"
+}
+
+# sql STATEMENTS: runs them in the program's database with the sqlcipher
+# shell, as an operator would with the shown password.
+sql() { sqlcipher "$db" "PRAGMA key = '$dbpass'; $1"; }
+
+# marks_saved N: N members are marked present in the roll call's table.
+marks_saved() { [ "$(sql 'select count(*) from qiandao where dao = 1;')" = "$1" ]; }
+
 # find_window PATTERN: sets `wid` to the first shown window whose name
 # matches the extended regular expression.
 find_window() {

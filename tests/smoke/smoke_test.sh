@@ -5,34 +5,10 @@
 # must end with exit code 0.
 # Usage: smoke_test.sh <bin-dir>
 set -uo pipefail
-bin=$1
 # shellcheck source=tests/smoke/lib.sh
 source "$(dirname "$0")/lib.sh"
-require_x11
-export QT_QPA_PLATFORM=xcb
-unset QT_QPA_PLATFORM_PLUGIN_PATH
+set_up_program "$1"
 
-work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-pid=""
-cp "$bin/assocman" "$work/"
-export ASSOCMAN_SPEECH_WAV_DIR=$work/speech
-mkdir -p "$ASSOCMAN_SPEECH_WAV_DIR"
-
-"$bin/assocman-setup" "$work" >"$work/setup.log" || fail "setup failed"
-[ -f "$work/usertext/causercount.mdb" ] || fail "no database after setup"
-[ -f "$work/usertext/userconfig.ini" ] || fail "no configuration after setup"
-
-# Two members, entered the way an operator would: the sqlcipher shell with
-# the database password that setup showed once.
-dbpass=$(grep '数据库密码' "$work/setup.log" | sed 's/.*：//')
-[ -n "$dbpass" ] || fail "setup did not show the database password"
-sqlcipher "$work/usertext/causercount.mdb" \
-  "PRAGMA key = '$dbpass'; insert into causer (name) values ('张三'); insert into causer (name) values ('李四');" \
-  >/dev/null || fail "the sqlcipher shell could not add members with the shown password"
-
-sql() { sqlcipher "$work/usertext/causercount.mdb" "PRAGMA key = '$dbpass'; $1"; }
-marks_saved() { [ "$(sql 'select count(*) from qiandao where dao = 1;')" = "$1" ]; }
 spoken() { ls "$ASSOCMAN_SPEECH_WAV_DIR"/*.wav >/dev/null 2>&1; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
