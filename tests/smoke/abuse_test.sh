@@ -25,10 +25,8 @@ start_program() {
   wait_window 'Quillet管理系统' 20 || fail "the login window did not appear"
   local login=$wid
   focus "$login"
-  click_control "$login" login 编辑框用户名
-  xdotool type --delay 20 admin
-  click_control "$login" login 编辑框密码
-  xdotool type --delay 20 admin123
+  type_into "$login" login 编辑框用户名 admin
+  type_into "$login" login 编辑框密码 admin123
   xdotool key Return
   wait_window '当前管理用户:admin' 20 || fail "the workspace did not open after the login"
   workspace=$wid
@@ -80,10 +78,8 @@ folder_before=$(ls -A "$usertext")
 start_program
 open_window ctrl+z '课堂要点修改$'
 editor=$wid
-click_control "$editor" whiteboard_editor 编辑框第一句
-xdotool type --delay 20 alpha
-click_control "$editor" whiteboard_editor 编辑框第二句
-xdotool type --delay 20 beta
+type_into "$editor" whiteboard_editor 编辑框第一句 alpha
+type_into "$editor" whiteboard_editor 编辑框第二句 beta
 disk_full
 click_control "$editor" whiteboard_editor 按钮修改课堂要点
 answer_box 20 || fail "nothing was told after the whiteboard save on a full disk"
@@ -156,12 +152,9 @@ rm -f "$board"
 start_program
 open_window ctrl+u '管理员密码修改$'
 changer=$wid
-click_control "$changer" password_change 编辑框旧密码
-xdotool type --delay 20 admin123
-click_control "$changer" password_change 编辑框新密码
-xdotool type --delay 20 newpass9
-click_control "$changer" password_change 编辑框再次输入
-xdotool type --delay 20 newpass9
+type_into "$changer" password_change 编辑框旧密码 admin123
+type_into "$changer" password_change 编辑框新密码 newpass9
+type_into "$changer" password_change 编辑框再次输入 newpass9
 hold_database
 click_control "$changer" password_change 按钮修改密码
 # The engine's error comes first (once for the write, once for reading the

@@ -146,3 +146,10 @@ click_control() {
   menu_bar=$((HEIGHT - described))
   xdotool mousemove --window "$1" $((left + width / 2)) $((top + menu_bar + height / 2)) click 1
 }
+
+# type_into ID FORM CONTROL TEXT: clicks into the control, as click_control
+# does, and types TEXT there.
+type_into() {
+  click_control "$1" "$2" "$3"
+  xdotool type --delay 20 "$4"
+}
