@@ -28,13 +28,27 @@ private:
     bool complete_ = true;
 };
 
+// Loads the library the first time it is asked for and fills `Library` with
+// the functions `find_all` names; the same answer every time after, null
+// when the library or any of those functions is missing.
+template <typename Library, typename FindAll>
+const Library* load_once(const char* soname, FindAll find_all)
+{
+    static const std::optional<Library> library = [&]() -> std::optional<Library> {
+        Loader loader(soname);
+        Library functions{};
+        find_all(loader, functions);
+        if (!loader.complete()) return std::nullopt;
+        return functions;
+    }();
+    return library ? &*library : nullptr;
+}
+
 }  // namespace
 
 const EspeakLibrary* espeak_library()
 {
-    static const std::optional<EspeakLibrary> library = []() -> std::optional<EspeakLibrary> {
-        Loader loader(ASSOCMAN_ESPEAKNG_SONAME);
-        EspeakLibrary l{};
+    return load_once<EspeakLibrary>(ASSOCMAN_ESPEAKNG_SONAME, [](Loader& loader, EspeakLibrary& l) {
         loader.find(l.initialize_path, "espeak_ng_InitializePath");
         loader.find(l.initialize, "espeak_ng_Initialize");
         loader.find(l.clear_error_context, "espeak_ng_ClearErrorContext");
@@ -44,17 +58,12 @@ const EspeakLibrary* espeak_library()
         loader.find(l.set_synth_callback, "espeak_SetSynthCallback");
         loader.find(l.set_voice_by_name, "espeak_ng_SetVoiceByName");
         loader.find(l.synthesize, "espeak_ng_Synthesize");
-        if (!loader.complete()) return std::nullopt;
-        return l;
-    }();
-    return library ? &*library : nullptr;
+    });
 }
 
 const PcaudioLibrary* pcaudio_library()
 {
-    static const std::optional<PcaudioLibrary> library = []() -> std::optional<PcaudioLibrary> {
-        Loader loader(ASSOCMAN_PCAUDIO_SONAME);
-        PcaudioLibrary l{};
+    return load_once<PcaudioLibrary>(ASSOCMAN_PCAUDIO_SONAME, [](Loader& loader, PcaudioLibrary& l) {
         loader.find(l.create_device, "create_audio_device_object");
         loader.find(l.open, "audio_object_open");
         loader.find(l.close, "audio_object_close");
@@ -62,22 +71,14 @@ const PcaudioLibrary* pcaudio_library()
         loader.find(l.write, "audio_object_write");
         loader.find(l.drain, "audio_object_drain");
         loader.find(l.flush, "audio_object_flush");
-        if (!loader.complete()) return std::nullopt;
-        return l;
-    }();
-    return library ? &*library : nullptr;
+    });
 }
 
 const AlsaLibrary* alsa_library()
 {
-    static const std::optional<AlsaLibrary> library = []() -> std::optional<AlsaLibrary> {
-        Loader loader(ASSOCMAN_ALSA_SONAME);
-        AlsaLibrary l{};
+    return load_once<AlsaLibrary>(ASSOCMAN_ALSA_SONAME, [](Loader& loader, AlsaLibrary& l) {
         loader.find(l.set_error_handler, "snd_lib_error_set_handler");
-        if (!loader.complete()) return std::nullopt;
-        return l;
-    }();
-    return library ? &*library : nullptr;
+    });
 }
 
 }  // namespace speech::detail
