@@ -3,35 +3,20 @@
 // SAVE_TARGETS, it fetches the CLIPBOARD text from that program, takes the
 // CLIPBOARD over and serves the text from then on. It prints "ready" once it
 // owns the manager selection and runs until it is killed.
-#include <xcb/xcb.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
+
+#include "tests/support/xcb_handles.h"
 
 namespace {
 
+using xcb_handles::FreeDeleter;
+using xcb_handles::intern;
+using xcb_handles::Reply;
+
 constexpr xcb_atom_t kNone = XCB_ATOM_NONE;
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
-
-struct ConnectionDeleter {
-    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
-};
-
-xcb_atom_t intern(xcb_connection_t* c, const char* name)
-{
-    Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : kNone;
-}
 
 void notify(xcb_connection_t* c, const xcb_selection_request_event_t& req, xcb_atom_t property)
 {
@@ -50,7 +35,7 @@ void notify(xcb_connection_t* c, const xcb_selection_request_event_t& req, xcb_a
 
 int main()
 {
-    std::unique_ptr<xcb_connection_t, ConnectionDeleter> connection(xcb_connect(nullptr, nullptr));
+    xcb_handles::Connection connection(xcb_connect(nullptr, nullptr));
     xcb_connection_t* c = connection.get();
     if (xcb_connection_has_error(c)) {
         std::fprintf(stderr, "clipboard_keeper: no X display\n");

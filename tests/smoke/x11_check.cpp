@@ -4,25 +4,16 @@
 // the tests, so a server or tray host that did not start fails the run
 // instead of leaving the X11 tests nothing to run on.
 // Exit code 0 when all is there, 1 otherwise (with the reason on stderr).
-#include <xcb/xcb.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
+
+#include "tests/support/xcb_handles.h"
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
-
-struct ConnectionDeleter {
-    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
-};
+using xcb_handles::Reply;
 
 int missing(const std::string& what)
 {
@@ -39,7 +30,7 @@ int main(int argc, char** argv)
     if (!display || !*display) return missing("DISPLAY is not set");
 
     int screen = 0;
-    std::unique_ptr<xcb_connection_t, ConnectionDeleter> connection(xcb_connect(nullptr, &screen));
+    xcb_handles::Connection connection(xcb_connect(nullptr, &screen));
     if (xcb_connection_has_error(connection.get())) {
         return missing(std::string("no X server answers on ") + display);
     }
@@ -47,12 +38,10 @@ int main(int argc, char** argv)
 
     // The tray host of screen N owns the selection _NET_SYSTEM_TRAY_SN.
     const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
-    Reply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
-        connection.get(), xcb_intern_atom(connection.get(), 0, std::uint16_t(name.size()), name.c_str()),
-        nullptr));
-    if (!atom) return missing("the X server did not answer");
+    const xcb_atom_t atom = xcb_handles::intern(connection.get(), name);
+    if (atom == xcb_atom_t{XCB_ATOM_NONE}) return missing("the X server did not answer");
     Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
-        connection.get(), xcb_get_selection_owner(connection.get(), atom->atom), nullptr));
+        connection.get(), xcb_get_selection_owner(connection.get(), atom), nullptr));
     if (!owner) return missing("the X server did not answer");
     if (owner->owner == XCB_NONE) return missing("no tray host owns " + name + " on " + display);
     return 0;
