@@ -228,6 +228,10 @@ void recordset_close(RecordSet& set);
 [[nodiscard]] bool recordset_write_integer(RecordSet& set, const std::string& field, long long value);
 [[nodiscard]] bool recordset_add_new(RecordSet& set);
 [[nodiscard]] bool recordset_update(RecordSet& set);
+// Whether recordset_update has something to save: writes on the current row
+// or a new row that no move or update has saved yet (a failed save leaves
+// them pending).
+[[nodiscard]] bool recordset_has_pending_write(const RecordSet& set);
 
 // Delete::current deletes the current row (the set then stands at
 // Place::none until the next move, which goes on from where the row stood);

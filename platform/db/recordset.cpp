@@ -583,6 +583,12 @@ bool recordset_update(RecordSet& set)
     return save_pending(s);
 }
 
+bool recordset_has_pending_write(const RecordSet& set)
+{
+    const RecordSetState& s = Access::of(set);
+    return s.open && (s.cursor == Cursor::added || (s.cursor == Cursor::row && s.dirty));
+}
+
 bool recordset_delete(RecordSet& set, Delete mode)
 {
     RecordSetState& s = Access::of(set);

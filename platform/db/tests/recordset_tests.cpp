@@ -305,12 +305,15 @@ TEST_F(RecordSetTest, PendingWriteIsSavedByAMove)
         db_test::exec(connection, "insert into marks (name) values (?)", {name});
     ASSERT_TRUE(db::recordset_open(set, "marks", db::Source::table));
     EXPECT_EQ(text("present"), "FALSE") << "the table's default";
+    EXPECT_FALSE(db::recordset_has_pending_write(set));
 
     ASSERT_TRUE(db::recordset_write_integer(set, "present", 1));
     EXPECT_EQ(text("present"), "TRUE") << "a pending write reads back at once";
     EXPECT_EQ(stored("marks", "present"), (std::vector<std::string>{"FALSE", "FALSE"})) << "not saved yet";
+    EXPECT_TRUE(db::recordset_has_pending_write(set));
     ASSERT_TRUE(db::recordset_move_next(set));
     EXPECT_EQ(stored("marks", "present"), (std::vector<std::string>{"TRUE", "FALSE"}));
+    EXPECT_FALSE(db::recordset_has_pending_write(set));
 
     // The last row, saved by moving past the end; then back on it.
     ASSERT_TRUE(db::recordset_write_integer(set, "present", 0));
@@ -455,6 +458,7 @@ TEST_F(RecordSetTest, FailedSaveKeepsTheSetWhereItIs)
 
     EXPECT_FALSE(db::recordset_move_next(set));
     EXPECT_EQ(db::position(set), at_row(0));
+    EXPECT_TRUE(db::recordset_has_pending_write(set)) << "the write stays, to be saved later";
     EXPECT_FALSE(db::recordset_update(set));
     EXPECT_EQ(stored("people", "name"), std::vector<std::string>{"b"}) << "no other row was changed";
     EXPECT_TRUE(log.messages.empty());
