@@ -30,10 +30,6 @@ const char* const kAbsentTitle = "--------本次缺席会员列表--------";
 db::RecordSet* list() { return ui::recordset(kWindow, kList); }
 db::Connection* connection() { return ui::connection(kWindow, kConnection); }
 
-// A mark whose save failed stays written on its row of the list until a move
-// saves it. Lives as long as one opening of the window.
-bool g_unsaved_mark = false;
-
 QString name_of_current_row()
 {
     std::string name;
@@ -99,7 +95,6 @@ void on_created()
 {
     auto& s = app::state();
     ui::apply_xp_style(2);
-    g_unsaved_mark = false;
 
     db::Connection* c = connection();
     db::RecordSet* set = list();
@@ -213,11 +208,9 @@ void mark(bool present)
     // database) the mark stays pending on this row and the member stays
     // shown: the next press, or a move, saves it.
     if (!db::recordset_move_next(*set)) {
-        g_unsaved_mark = true;
         app::show_error("抱歉，当前成员的签到结果未能保存！请稍后重试！");
         return;
     }
-    g_unsaved_mark = false;
     const QString name = name_of_current_row();
     speak(name);
     show_name(name);
@@ -235,7 +228,9 @@ void on_previous()
         app::show_info("当前已经是第一条记录！");
         return;
     }
-    if (db::recordset_move_previous(*set)) g_unsaved_mark = false;
+    // Refused while a pending mark still cannot be saved: the member stays
+    // shown, the mark pending.
+    (void)db::recordset_move_previous(*set);
     show_name(name_of_current_row());
 }
 
@@ -249,7 +244,7 @@ void on_next()
         app::show_info("当前已经是最后一条记录！");
         return;
     }
-    if (db::recordset_move_next(*set)) g_unsaved_mark = false;
+    (void)db::recordset_move_next(*set);  // refused as a move back is, the mark still pending
     show_name(name_of_current_row());
 }
 
@@ -259,12 +254,9 @@ void on_destroy()
 {
     // A pending mark would go with the connection: one more try, and a word
     // when that fails too rather than losing it unseen.
-    if (g_unsaved_mark) {
-        g_unsaved_mark = false;
-        db::RecordSet* set = list();
-        if (set && !db::recordset_update(*set)) {
-            app::show_error("抱歉，当前成员的签到结果未能保存！");
-        }
+    db::RecordSet* set = list();
+    if (set && db::recordset_has_pending_write(*set) && !db::recordset_update(*set)) {
+        app::show_error("抱歉，当前成员的签到结果未能保存！");
     }
     if (db::Connection* c = connection()) db::db_close(*c);
 }
