@@ -123,8 +123,8 @@ TEST_F(UiMessages, TheWhileOpenHookSeesTheBox)
 {
     QString seen;
     presenter::set_while_open([&](const ShownMessage& m) { seen = m.text; });
-    message_box(QStringLiteral("文件已打印！"), Buttons::ok, Icon::information);
-    EXPECT_EQ(seen, QStringLiteral("文件已打印！"));
+    message_box(QStringLiteral("打印完成！"), Buttons::ok, Icon::information);
+    EXPECT_EQ(seen, QStringLiteral("打印完成！"));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST_F(UiProgram, FatalErrorShowsItsBoxAndEndsWithMinusOneWithoutCleanUp)
         const char* text;
     } cases[] = {
         {"读取设置失败", std::nullopt, "运行时出错!\n\n错误信息：读取设置失败\n"},
-        {"磁盘空间不足!", 28, "运行时出错!\n\n错误代码：28\n\n错误信息：磁盘空间不足!\n"},
+        {"网络不可用!", 101, "运行时出错!\n\n错误代码：101\n\n错误信息：网络不可用!\n"},
     };
     int cleanups = 0;
     register_exit_cleanup([&] { ++cleanups; });
