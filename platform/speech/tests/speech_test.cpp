@@ -245,10 +245,17 @@ TEST_F(SpeechToDevice, WithoutAnyDeviceSpeakingIsSilentQuickAndQuiet)
     expect_quick_and_quiet();
 }
 
-TEST_F(SpeechToDevice, ADeviceThatTakesTheSamplesIsFedAndReleased)
+TEST_F(SpeechToDevice, ASpokenNameReachesTheDeviceAndTheDeviceIsLetGoAfterIt)
 {
-    use_alsa_configuration("pcm.!default { type null }\n");
-    expect_quick_and_quiet();
+    const auto played = folder_.path() / "played.wav";
+    use_alsa_configuration("pcm.!default { type file slave.pcm { type null } file \"" + played.string() +
+                           "\" format \"wav\" }\n");
+    ETextToSpeech voice;
+    voice.speak("张三");
+    ASSERT_TRUE(voice.wait_until_idle(5000));
+    // The device writes the WAV sizes when its stream closes: a file that reads whole was let go.
+    const auto wav = read_wav(played);
+    ASSERT_TRUE(wav && wav->rms() > 500.0 && wav->seconds() > 0.3 && wav->seconds() < 5.0);
 }
 
 TEST_F(SpeechToDevice, ADeviceNotFoundOrNotOpeningIsLookedForAgainAfterAWhile)
