@@ -330,6 +330,7 @@ bool speech_leaves_a_deaf_server_to_the_worker()
     ok = ok && called(10000);
     std::fflush(stdout);
     // The worker still waits for the server: end here, without letting it go.
+    std::filesystem::remove_all(folder.path());  // _Exit runs no destructor
     std::_Exit(ok ? 0 : 1);
 }
 
@@ -361,6 +362,8 @@ TEST(SpeechWithoutEngineData, TheObjectHasNoVoiceAndStaysSilent)
                 ok = ok && voice.wait_until_idle(1000);
             }
             ok = ok && std::filesystem::is_empty(output.path());
+            std::filesystem::remove_all(data.path());  // _Exit runs no destructor
+            std::filesystem::remove_all(output.path());
             std::fflush(stdout);
             std::_Exit(ok ? 0 : 1);
         },
