@@ -40,7 +40,9 @@ private:
 
 class DeviceOutput : public AudioOutput {
 public:
-    explicit DeviceOutput(std::function<audio_object*()> find_device) : find_device_(std::move(find_device))
+    DeviceOutput(std::function<audio_object*()> find_device,
+                 std::function<std::chrono::steady_clock::time_point()> now)
+        : find_device_(std::move(find_device)), now_(std::move(now))
     {
     }
 
@@ -50,18 +52,27 @@ public:
         // Looked for on this worker thread: finding a device can take a while
         // (a sound server that does not answer) and must not hold up whoever
         // made the speech object. A device that is not found, or does not
-        // open, is looked for afresh at the next text: a sound server started
-        // (or a headset plugged in) after the first name is then used.
+        // open, is looked for afresh a few seconds later: a sound server
+        // started (or a headset plugged in) after the first name is then
+        // used. Not sooner: each look tries the sound server and walks the
+        // sound cards, and a failed open may leave memory behind in the sound
+        // libraries; at every name of a long roll call on a machine without
+        // sound, that would add up.
         const PcaudioLibrary* pcaudio = pcaudio_library();
         if (pcaudio == nullptr) return;
-        if (!device_) device_.reset(find_device_());
-        if (!device_) return;
+        if (!device_) {
+            if (now_() < look_again_at_) return;
+            device_.reset(find_device_());
+        }
 
         constexpr audio_object_format kNativeS16 = std::endian::native == std::endian::little
                                                        ? AUDIO_OBJECT_FORMAT_S16LE
                                                        : AUDIO_OBJECT_FORMAT_S16BE;
-        if (pcaudio->open(device_.get(), kNativeS16, static_cast<std::uint32_t>(pcm.sample_rate), 1) != 0) {
+        if (!device_ ||
+            pcaudio->open(device_.get(), kNativeS16, static_cast<std::uint32_t>(pcm.sample_rate), 1) != 0) {
             device_.reset();
+            // Counted from the failure: finding can itself take long.
+            look_again_at_ = now_() + kLookForDeviceAgainAfter;
             return;
         }
         OpenStream stream(device_.get());
@@ -83,6 +94,8 @@ public:
 
 private:
     std::function<audio_object*()> find_device_;
+    std::function<std::chrono::steady_clock::time_point()> now_;
+    std::chrono::steady_clock::time_point look_again_at_ = std::chrono::steady_clock::time_point::min();
     AudioObjectPtr device_;
 };
 
@@ -138,9 +151,10 @@ audio_object* find_sound_device()
     return pcaudio->create_device(nullptr, client, "speech");
 }
 
-std::unique_ptr<AudioOutput> make_device_output(std::function<audio_object*()> find_device)
+std::unique_ptr<AudioOutput> make_device_output(std::function<audio_object*()> find_device,
+                                                std::function<std::chrono::steady_clock::time_point()> now)
 {
-    return std::make_unique<DeviceOutput>(std::move(find_device));
+    return std::make_unique<DeviceOutput>(std::move(find_device), std::move(now));
 }
 
 std::unique_ptr<AudioOutput> make_wav_folder_output(std::filesystem::path folder, unsigned serial)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -28,12 +29,18 @@ public:
 // device object, or null when there is none.
 audio_object* find_sound_device();
 
+// After a device was not found, or did not open, the texts of this long are
+// not played, and the first text after it looks again.
+inline constexpr std::chrono::seconds kLookForDeviceAgainAfter{5};
+
 // Plays on the device that `find_device` gives. Nothing is looked for before
 // the first play, so making one never blocks; a device not found, or one that
-// does not open, is looked for again at the next text. The stream is opened
-// for each text and closed after it, so the device is not held between names.
+// does not open, is looked for again at the first text once
+// kLookForDeviceAgainAfter has passed by `now`. The stream is opened for each
+// text and closed after it, so the device is not held between names.
 std::unique_ptr<AudioOutput> make_device_output(
-    std::function<audio_object*()> find_device = find_sound_device);
+    std::function<audio_object*()> find_device = find_sound_device,
+    std::function<std::chrono::steady_clock::time_point()> now = std::chrono::steady_clock::now);
 
 // One WAV file per text in `folder`, named "<serial>-<sequence>.wav" with the
 // sequence counting from 1.

@@ -41,7 +41,8 @@ public:
     // There is an engine to speak with and a worker to do it. Asked before
     // any text, this starts the engine (a few milliseconds), never the sound
     // device: whether a device takes the samples is not part of it, and a
-    // missing device is looked for again at each text until one is found.
+    // missing device is looked for again, every few seconds at most, at the
+    // next text until one is found.
     bool has_voice() const;
 
     // The chosen voice as the engine names it (for example "cmn-Latn-pinyin");

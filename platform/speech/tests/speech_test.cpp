@@ -245,20 +245,28 @@ TEST_F(SpeechToDevice, WithoutAnyDeviceSpeakingIsSilentQuickAndQuiet)
     expect_quick_and_quiet();
 }
 
-TEST_F(SpeechToDevice, ADeviceThatTakesTheSamplesIsFedAndReleased)
+TEST_F(SpeechToDevice, ASpokenNameReachesTheDeviceAndTheDeviceIsLetGoAfterIt)
 {
-    use_alsa_configuration("pcm.!default { type null }\n");
-    expect_quick_and_quiet();
+    const auto played = folder_.path() / "played.wav";
+    use_alsa_configuration("pcm.!default { type file slave.pcm { type null } file \"" + played.string() +
+                           "\" format \"wav\" }\n");
+    ETextToSpeech voice;
+    voice.speak("张三");
+    ASSERT_TRUE(voice.wait_until_idle(5000));
+    // The device writes the WAV sizes when its stream closes: a file that reads whole was let go.
+    const auto wav = read_wav(played);
+    ASSERT_TRUE(wav && wav->rms() > 500.0 && wav->seconds() > 0.3 && wav->seconds() < 5.0);
 }
 
-TEST_F(SpeechToDevice, ADeviceNotFoundOrNotOpeningIsLookedForAgainAtTheNextText)
+TEST_F(SpeechToDevice, ADeviceNotFoundOrNotOpeningIsLookedForAgainAfterAWhile)
 {
     const std::filesystem::path played = folder_.path() / "played.raw";
     use_alsa_configuration("pcm.!default { type file slave.pcm { type null } file \"" + played.string() +
                            "\" format \"raw\" }\n");
     detail::silence_alsa_diagnostics();
     int looked = 0;
-    auto output = detail::make_device_output([&looked]() -> audio_object* {
+    std::chrono::steady_clock::time_point now{};
+    const auto find_device = [&looked]() -> audio_object* {
         ++looked;
         switch (looked) {
             case 1:  // no sound server or card at all yet
@@ -268,19 +276,25 @@ TEST_F(SpeechToDevice, ADeviceNotFoundOrNotOpeningIsLookedForAgainAtTheNextText)
             default:  // the default device: the file above
                 return create_audio_device_object(nullptr, "test", "test");
         }
-    });
+    };
+    auto output = detail::make_device_output(find_device, [&now] { return now; });
     const detail::Pcm pcm{std::vector<std::int16_t>(2205, 1000), 22050};
-    const auto keep_going = [] { return true; };
+    const auto half = std::chrono::milliseconds(detail::kLookForDeviceAgainAfter) / 2;
+    const auto looked_after_playing = [&](std::chrono::milliseconds later) {
+        now += later;
+        output->play(pcm, [] { return true; });
+        return looked;
+    };
 
-    output->play(pcm, keep_going);
-    output->play(pcm, keep_going);
+    EXPECT_EQ(looked_after_playing({}), 1);
+    EXPECT_EQ(looked_after_playing(half), 1) << "looked for again too soon";
+    EXPECT_EQ(looked_after_playing(half), 2);
+    EXPECT_EQ(looked_after_playing(half), 2) << "looked for again too soon";
     EXPECT_FALSE(std::filesystem::exists(played));
-    output->play(pcm, keep_going);
-    EXPECT_EQ(looked, 3);
+    EXPECT_EQ(looked_after_playing(half), 3);
     ASSERT_TRUE(std::filesystem::exists(played));
     EXPECT_EQ(std::filesystem::file_size(played), pcm.samples.size() * sizeof(std::int16_t));
-    output->play(pcm, keep_going);
-    EXPECT_EQ(looked, 3) << "a device that opened is kept";
+    EXPECT_EQ(looked_after_playing(half * 4), 3) << "a device that opened is kept";
 }
 
 // A sound server that takes the connection and never answers holds a client
@@ -316,6 +330,7 @@ bool speech_leaves_a_deaf_server_to_the_worker()
     ok = ok && called(10000);
     std::fflush(stdout);
     // The worker still waits for the server: end here, without letting it go.
+    std::filesystem::remove_all(folder.path());  // _Exit runs no destructor
     std::_Exit(ok ? 0 : 1);
 }
 
@@ -347,6 +362,8 @@ TEST(SpeechWithoutEngineData, TheObjectHasNoVoiceAndStaysSilent)
                 ok = ok && voice.wait_until_idle(1000);
             }
             ok = ok && std::filesystem::is_empty(output.path());
+            std::filesystem::remove_all(data.path());  // _Exit runs no destructor
+            std::filesystem::remove_all(output.path());
             std::fflush(stdout);
             std::_Exit(ok ? 0 : 1);
         },
