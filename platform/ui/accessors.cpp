@@ -348,7 +348,6 @@ int row_count(const QString& window, const QString& control)
     Control* c = detail::find_control(window, control);
     detail::ListRows* rows = c ? detail::list_rows(*c) : nullptr;
     if (!rows) return 0;
-    rows->follow_set();
     return rows->rowCount();
 }
 
@@ -357,7 +356,6 @@ QString cell_text(const QString& window, const QString& control, int row, int co
     Control* c = detail::find_control(window, control);
     detail::ListRows* rows = c ? detail::list_rows(*c) : nullptr;
     if (!rows) return {};
-    rows->follow_set();
     return rows->text(row, column);
 }
 

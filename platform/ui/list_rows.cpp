@@ -58,13 +58,9 @@ QString ListRows::text(int row, int column) const
     }
     if (!set_ || static_cast<std::size_t>(column) >= fields_.size()) return {};
     std::string value;
-    // A field the set lacks reads as empty, like NULL. A row the set no longer
-    // has means it was closed or opened anew: the rows follow it once the
-    // view has finished drawing.
-    if (!db::recordset_read_text_at(*set_, row, fields_[static_cast<std::size_t>(column)], value) &&
-        set_row_count() != set_rows_) {
-        post_follow();
-    }
+    // A field the set lacks reads as empty, like NULL; so does a row that a
+    // handler still running has taken away, until the rows follow the set.
+    (void)db::recordset_read_text_at(*set_, row, fields_[static_cast<std::size_t>(column)], value);
     return QString::fromStdString(value);
 }
 
@@ -118,20 +114,6 @@ void ListRows::follow_set()
 }
 
 int ListRows::set_row_count() const { return set_ ? std::max(db::record_count(*set_), 0) : 0; }
-
-void ListRows::post_follow() const
-{
-    if (follow_posted_) return;
-    follow_posted_ = true;
-    auto* self = const_cast<ListRows*>(this);
-    QMetaObject::invokeMethod(
-        self,
-        [self] {
-            self->follow_posted_ = false;
-            self->follow_set();
-        },
-        Qt::QueuedConnection);
-}
 
 ListRows* list_rows(const Control& control)
 {

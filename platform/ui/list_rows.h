@@ -1,7 +1,9 @@
 // The rows of a ListView: a table model the list's view draws from. A list
 // that shows a record set reads the set's snapshot row by row as the view
 // asks for it, so a large register costs the list nothing per row; rows the
-// program appends one by one follow those of the set.
+// program appends one by one follow those of the set. The set does not tell
+// when it changes: the window manager has the lists follow their sets after
+// every handler (follow_record_sets).
 #pragma once
 
 #include <QAbstractTableModel>
@@ -42,19 +44,17 @@ public:
     // The set is about to be freed: its rows go, the appended rows stay.
     void release_set();
     // Takes the set's row count again when it changed (the set was closed,
-    // or opened anew); a closed set shows no rows.
+    // opened anew or grew); a closed set shows no rows.
     void follow_set();
 
 private:
     int set_row_count() const;
-    void post_follow() const;
 
     QList<ColumnDesc> columns_;
     const db::RecordSet* set_ = nullptr;
     std::vector<std::string> fields_;
     int set_rows_ = 0;
     std::vector<QStringList> appended_;
-    mutable bool follow_posted_ = false;
 };
 
 // The rows behind a ListView control; null for any other control.

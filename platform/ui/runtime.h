@@ -142,11 +142,13 @@ void add_row(const QString& window, const QString& control, const QStringList& c
 // field `fields[i]` in column i, in place of the rows the list had (rows
 // added later follow them). The rows are read from the set's snapshot as the
 // list draws them, not copied; NULL and a field the set lacks show as empty.
-// The list follows the set: once the set is closed (its connection closed, the
-// window going) it shows none of its rows.
+// The list follows the set once each handler is done: a set that a handler
+// opened anew, added to or closed (its connection closed) shows as it is then;
+// once the window goes the list shows none of its rows.
 void show_recordset_rows(const QString& window, const QString& control, const QString& recordset,
                          const QStringList& fields);
 void clear_rows(const QString& window, const QString& control);
+// What the list shows; reading it does not make it follow its set.
 int row_count(const QString& window, const QString& control);
 QString cell_text(const QString& window, const QString& control, int row, int column);
 

@@ -123,7 +123,8 @@ void request_close(FormWindow* window);
 // Destroys at once: owned windows first, then the being-destroyed event,
 // then the units; the widget itself is freed once no handler is running.
 void destroy_now(FormWindow* window);
-// Runs a handler for a window that is still alive.
+// Runs a handler for a window that is still alive, then has the lists of
+// every window follow their record sets.
 void run_handler(FormWindow* window, const QString& handler);
 void destroy_all_windows_for_tests();
 // A window widget going away for whatever reason leaves the registry.

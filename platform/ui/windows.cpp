@@ -7,6 +7,7 @@
 #include <QtDebug>
 #include <exception>
 
+#include "platform/ui/list_rows.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/testing.h"
 #include "platform/ui/window.h"
@@ -96,6 +97,18 @@ bool describes(const WindowDesc& desc, const QString& name)
     return false;
 }
 
+// A record set does not tell when a handler opens it anew or adds to it,
+// and a handler may do so to any window's set, not only its own.
+void follow_record_sets()
+{
+    for (const QPointer<FormWindow>& w : g_windows) {
+        if (!w || !w->alive) continue;
+        for (const auto& c : w->controls()) {
+            if (ListRows* rows = list_rows(*c)) rows->follow_set();
+        }
+    }
+}
+
 }  // namespace
 
 FormWindow* find_window(const QString& name)
@@ -145,6 +158,7 @@ void run_handler(FormWindow* window, const QString& handler)
             fatal_error(QStringLiteral("unknown error in %1").arg(handler));
         }
     }
+    follow_record_sets();
     schedule_reap();
 }
 

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "assocman/state/state.h"
-#include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
 #include "platform/ui/message.h"
@@ -127,7 +126,7 @@ TEST_F(MemberAdd, MissingNameOrPhoneIsRefusedAndKeepsTheBoxes)
         ASSERT_EQ(shown_texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
         EXPECT_EQ(ui::presenter::shown().front().buttons, ui::Buttons::ok);
         EXPECT_EQ(ui::presenter::shown().front().icon, ui::Icon::information);
-        EXPECT_EQ(ui::presenter::shown().front().title, app::kTipTitle);
+        EXPECT_EQ(ui::presenter::shown().front().title, "温馨提示-Tarnwick");  // the program's own title
         EXPECT_EQ(ui::focused_control(kAdd), kName);
         EXPECT_EQ(ui::text(kAdd, kName), name);
         EXPECT_EQ(ui::text(kAdd, kPhone), phone);
@@ -255,7 +254,8 @@ TEST_F(MemberAdd, TypingRulesOfTheBoxes)
 TEST_F(MemberAdd, FailedConnectionTellsTheUserAndClosesEachWindow)
 {
     const std::vector<ui::ShownMessage> expected = {
-        {app::kTipTitle, "与数据库连接失败，无法添加成员！", ui::Buttons::ok, ui::Icon::stop, ui::Answer::ok},
+        {"温馨提示-Tarnwick", "与数据库连接失败，无法添加成员！", ui::Buttons::ok, ui::Icon::stop,
+         ui::Answer::ok},
         {"数据库错误", "抱歉，与数据库通信失败，无法为您打开成员列表！", ui::Buttons::ok, ui::Icon::warning,
          ui::Answer::ok}};
     // First without a database file, then with a wrong password.

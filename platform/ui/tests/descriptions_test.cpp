@@ -19,10 +19,22 @@ protected:
     }
 };
 
+class UiFolder : public UiDescriptions {
+protected:
+    void write(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QTemporaryDir dir;
+};
+
 struct BadCase {
     const char* what;
-    const char* json;
+    const char* json;    // "PICTURE" stands for the path of the picture below
     const char* reason;  // part of the error text
+    QByteArray (*picture)(const QByteArray& good) = nullptr;  // made from a sound JPEG
 };
 
 const BadCase kBadCases[] = {
@@ -93,17 +105,42 @@ const BadCase kBadCases[] = {
     {"missing window name", R"({"size":[10,10]})", "\"window\""},
     {"missing picture", R"({"window":"w","size":[10,10],"background":":/samples/none.jpg"})", "not found"},
     {"not JSON", R"({"window":"w",)", "not valid JSON"},
+    {"truncated background", R"({"window":"w","size":[10,10],"background":"PICTURE"})", "broken JPEG",
+     [](const QByteArray& g) { return g.left(g.size() / 3); }},
+    {"window icon not a JPEG", R"({"window":"w","size":[10,10],"icon":"PICTURE"})", "broken JPEG",
+     [](const QByteArray&) { return QByteArray("GIF89a not a jpeg at all"); }},
 };
 
-TEST_F(UiDescriptions, EveryBadDescriptionIsRefusedWithFileAndReason)
+TEST_F(UiFolder, EveryBadDescriptionIsRefusedWithFileAndReasonWithOrWithoutReadingAhead)
 {
+    QFile sound(QStringLiteral(":/samples/icon.jpg"));
+    ASSERT_TRUE(sound.open(QIODevice::ReadOnly));
+    const QByteArray good = sound.readAll();
     for (const BadCase& c : kBadCases) {
         SCOPED_TRACE(c.what);
+        QByteArray json(c.json);
+        if (c.picture) {
+            // A file of its own: a picture once decoded is kept by its path.
+            const QString picture = QString::fromUtf8(c.what) + QStringLiteral(".jpg");
+            write(picture, c.picture(good));
+            json.replace("PICTURE", dir.filePath(picture).toUtf8());
+        }
         QString error;
-        EXPECT_FALSE(add_description(QByteArray(c.json), QStringLiteral("bad.json"), &error));
+        EXPECT_FALSE(add_description(json, QStringLiteral("bad.json"), &error));
         EXPECT_TRUE(error.startsWith(QStringLiteral("bad.json"))) << error.toStdString();
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
         EXPECT_FALSE(has_description(QStringLiteral("w")));
+        // The start-up reads the folder ahead on threads; the program's fatal
+        // error box must say what reading it in place says.
+        write(QStringLiteral("bad.json"), json);
+        QString in_place, ahead;
+        EXPECT_FALSE(load_descriptions(dir.path(), &in_place));
+        {
+            const DescriptionsAhead reading(dir.path());
+            EXPECT_FALSE(load_descriptions(dir.path(), &ahead));
+        }
+        EXPECT_EQ(ahead.toStdString(), in_place.toStdString());
+        EXPECT_TRUE(in_place.contains(QString::fromUtf8(c.reason))) << in_place.toStdString();
     }
 }
 
@@ -171,17 +208,6 @@ TEST_F(UiDescriptions, AWindowIsDescribedOnlyOnce)
     EXPECT_TRUE(error.contains(QStringLiteral("described twice")));
 }
 
-class UiFolder : public UiDescriptions {
-protected:
-    void write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QTemporaryDir dir;
-};
-
 TEST_F(UiFolder, OneBadFileKeepsTheWholeFolderOut)
 {
     write(QStringLiteral("a.json"), R"({"window":"a","size":[10,10]})");
@@ -206,20 +232,6 @@ TEST_F(UiFolder, AnEmptyFolderIsAnError)
     QString error;
     EXPECT_FALSE(load_descriptions(dir.path(), &error));
     EXPECT_FALSE(error.isEmpty());
-}
-
-TEST_F(UiFolder, ABrokenBackgroundRefusesTheDescription)
-{
-    QFile good(QStringLiteral(":/samples/icon.jpg"));
-    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
-    QByteArray bytes = good.readAll();
-    // Keep the header, lose the picture data.
-    write(QStringLiteral("broken.jpg"), bytes.left(bytes.size() / 3));
-    const QString json = QStringLiteral(R"({"window":"p","size":[10,10],"background":"%1"})")
-                             .arg(dir.filePath(QStringLiteral("broken.jpg")));
-    QString error;
-    EXPECT_FALSE(add_description(json.toUtf8(), QStringLiteral("p.json"), &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("broken JPEG"))) << error.toStdString();
 }
 
 struct JpegCase {
