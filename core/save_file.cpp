@@ -94,9 +94,22 @@ void remove_leftovers(int dir, std::string_view prefix)
     ::closedir(scan);
 }
 
+int lock_exclusive(int fd)
+{
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    return result;
+}
+
 // Creates a new temporary file of ours in `dir`, with the mode a new file of
-// the target's would get; `name` receives its name.
-int create_temporary(int dir, const std::string& prefix, std::string& name)
+// the target's would get, and locks it through `lock`; `name` receives its
+// name. Until the lock is taken, remove_leftovers() of another copy of the
+// program may take the new file for a leftover and remove it; so once locked,
+// the name must still name the file we hold, or we start again under a new
+// name.
+int create_temporary(int dir, const std::string& prefix, std::string& name, Fd& lock)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[kSuffixLength];
@@ -106,9 +119,27 @@ int create_temporary(int dir, const std::string& prefix, std::string& name)
         }
         name = prefix;
         for (const unsigned char r : random) name += kSuffixAlphabet[r % kSuffixAlphabet.size()];
-        const int fd =
-            ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        Fd file(::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (file.get() < 0) {
+            if (errno == EEXIST) continue;
+            return -1;
+        }
+        // The lock is held through a second descriptor so that it lasts from
+        // before the first write until after the rename, while the written
+        // one is closed (and its close checked) before the rename.
+        lock.reset(::fcntl(file.get(), F_DUPFD_CLOEXEC, 0));
+        struct stat held {};
+        if (lock.get() < 0 || lock_exclusive(lock.get()) != 0 || ::fstat(file.get(), &held) != 0) {
+            const int error = errno;
+            (void)::unlinkat(dir, name.c_str(), 0);  // ours, unwritten; the error to tell is the one above
+            errno = error;
+            return -1;
+        }
+        struct stat named {};
+        const int found = ::fstatat(dir, name.c_str(), &named, AT_SYMLINK_NOFOLLOW);
+        if (found == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino) return file.release();
+        if (found != 0 && errno != ENOENT) return -1;
+        // Removed before we held it: the file we hold has no name any more.
     }
     errno = EEXIST;
     return -1;
@@ -143,33 +174,77 @@ int sync(int fd)
     return result;
 }
 
+// Follows `path` through every symbolic link to the file it names, existing
+// or not: a link stays a link and the file it points to is the one replaced,
+// even one that the save is about to create. A relative link is taken from
+// the link's own folder, as the system takes it; folders on the way are left
+// to the system. Returns 0 or the errno that stopped it.
+int resolve_links(const std::string& path, std::string& target)
+{
+    constexpr int kMaxLinks = 40;  // as many as the system follows before ELOOP
+    target = path;
+    for (int links = 0;; ++links) {
+        struct stat st {};
+        // A name that cannot be looked at is left to the steps that use it.
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+        if (links == kMaxLinks) return ELOOP;
+        std::string points_to(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(target.c_str(), points_to.data(), points_to.size());
+        if (length < 0) return errno;
+        if (static_cast<std::size_t>(length) == points_to.size()) return ENAMETOOLONG;
+        points_to.resize(static_cast<std::size_t>(length));
+        const std::size_t slash = target.rfind('/');
+        if (points_to.starts_with('/') || slash == std::string::npos)
+            target = points_to;
+        else
+            target = target.substr(0, slash + 1) + points_to;
+    }
+}
+
+// A rename needs the right to write the folder only, so without this check
+// a save would replace a file the operator made read-only, or another user's
+// file in a shared folder, which would then be ours. Only a regular file of
+// our own (effective) user whose owner may write it is replaced. The owner's
+// write bit is read here rather than asked of access(), which lets root
+// write anything: a read-only file stays read-only for root too, as it does
+// for an editor. Returns 0 or why the file is refused.
+int may_replace(const struct stat& old)
+{
+    if (!S_ISREG(old.st_mode)) return S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+    if (old.st_uid != ::geteuid()) return EPERM;
+    if ((old.st_mode & S_IWUSR) == 0) return EACCES;
+    return 0;
+}
+
 }  // namespace
 
 SaveResult save_whole_file(const std::string& path, std::string_view bytes)
 {
-    // A link stays a link: the file it points to is the one replaced.
-    std::string target = path;
-    struct stat link {};
-    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = ::realpath(target.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
+    std::string target;
+    if (const int error = resolve_links(path, target); error != 0)
+        return failure("follow link " + path, error);
 
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     if (base.empty() || base == "." || base == "..") return failure("target " + target, EISDIR);
 
-    const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (dir.get() < 0) return failure("open folder " + folder, errno);
+
+    struct stat old {};
+    const bool replaces = ::fstatat(dir.get(), base.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!replaces && errno != ENOENT) return failure("look at " + target, errno);
+    if (replaces) {
+        if (const int error = may_replace(old); error != 0) return failure("replace " + target, error);
+    }
 
     const std::string prefix = temporary_prefix(base);
     remove_leftovers(dir.get(), prefix);
 
     std::string temporary;
-    Fd file(create_temporary(dir.get(), prefix, temporary));
+    Fd lock;
+    Fd file(create_temporary(dir.get(), prefix, temporary, lock));
     if (file.get() < 0) return failure("create temporary file in " + folder, errno);
 
     const auto fail = [&](std::string_view step) {
@@ -179,16 +254,7 @@ SaveResult save_whole_file(const std::string& path, std::string_view bytes)
         return failure(std::string(step) + " " + folder + "/" + temporary, error);
     };
 
-    // Marks the file as a save in progress for remove_leftovers() of another
-    // copy of the program. The lock is held through a second descriptor so
-    // that it lasts from before the first write until after the rename, while
-    // the written one is closed (and its close checked) before the rename.
-    const Fd lock(::fcntl(file.get(), F_DUPFD_CLOEXEC, 0));
-    if (lock.get() < 0 || ::flock(lock.get(), LOCK_EX) != 0) return fail("lock");
-    struct stat old {};
-    if (::fstatat(dir.get(), base.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode)) {
-        if (::fchmod(file.get(), old.st_mode & 07777) != 0) return fail("set permissions of");
-    }
+    if (replaces && ::fchmod(file.get(), old.st_mode & 07777) != 0) return fail("set permissions of");
     if (!write_all(file.get(), bytes)) return fail("write");
     if (sync(file.get()) != 0) return fail("sync");
     if (::close(file.release()) != 0) return fail("close");

@@ -22,9 +22,11 @@ struct SaveResult {
 // then in place but not known to be on disk, and the save is still reported as
 // failed so the operator saves again.
 //
-// A kept file keeps its permissions; a new one gets 0666 less the umask. When
-// `path` is a symbolic link, the file it points to is replaced and the link
-// stays.
+// Only a regular file of our own user that its owner may write is replaced
+// (a read-only one is refused even to root); anything else fails and stays as
+// it was. A kept file keeps its permissions; a new one gets 0666 less the
+// umask. When `path` is a symbolic link, the file it points to is written,
+// existing or not, and the link stays.
 //
 // Temporary files left behind for the same target by a save that never ended
 // (the program was killed) are removed first; nothing else is touched.

@@ -242,6 +242,12 @@ struct FailCase {
 const FailCase kFailCases[] = {
     {"usertext_missing", [](const QString& usertext) { return QDir(usertext).removeRecursively(); }},
     {"board_is_a_folder", [](const QString& usertext) { return QDir(usertext).mkpath("systemad.txt"); }},
+    {"board_is_read_only",
+     [](const QString& usertext) {
+         QFile board(usertext + QStringLiteral("/systemad.txt"));
+         return board.open(QIODevice::WriteOnly) && board.write("1.old") == 5 &&
+                board.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+     }},
 };
 
 class WhiteboardEditorSaveFails : public WhiteboardWindows, public ::testing::WithParamInterface<FailCase> {};
@@ -251,6 +257,7 @@ TEST_P(WhiteboardEditorSaveFails, ReportsFailureAndKeepsTypedTexts)
     open(kEditor);
     const QString usertext = dir.filePath(QStringLiteral("usertext"));
     ASSERT_TRUE(GetParam().break_folder(usertext));
+    const std::optional<std::string> before = read_board();
     fill_boxes("a||c|d");
     click_save();
 
@@ -261,7 +268,7 @@ TEST_P(WhiteboardEditorSaveFails, ReportsFailureAndKeepsTypedTexts)
     EXPECT_EQ(shown[0].buttons, ui::Buttons::ok);
     EXPECT_EQ(shown[0].icon, ui::Icon::stop);
     EXPECT_EQ(boxes(), u("a||c|d"));
-    EXPECT_FALSE(QFileInfo(board_path()).isFile());
+    EXPECT_EQ(read_board(), before);
 
     // Once the folder is sound again the same texts save numbered once.
     QDir(usertext).removeRecursively();

@@ -95,6 +95,7 @@ TEST(WhiteboardFile, ReadsFromDiskAndTreatsTroubleAsEmpty)
 
     EXPECT_TRUE(read_whiteboard_file(dir.filePath(QStringLiteral("missing.txt"))).lines.isEmpty());
     EXPECT_TRUE(read_whiteboard_file(dir.path()).lines.isEmpty());  // a folder is unreadable as a file
+    EXPECT_TRUE(read_whiteboard_file(QStringLiteral("/dev/zero")).lines.isEmpty());  // nor is a device
 
     const QString empty = dir.filePath(QStringLiteral("empty.txt"));
     {
