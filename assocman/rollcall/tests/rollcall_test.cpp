@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -152,6 +153,19 @@ TEST_F(RollCall, OpeningRebuildsTheListFromEveryMemberName)
     EXPECT_TRUE(shown_texts().isEmpty());
 }
 
+// The window connects, sets its caption, then rebuilds the list: at the
+// caption its wait for another program's lock is cut short.
+class ShortWaitFromTheCaption : public QObject {
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        db::Connection* c = nullptr;
+        if (event->type() == QEvent::WindowTitleChange && (c = ui::connection(kWin, "数据库连接会员点名"))) {
+            db::set_busy_timeout(*c, 200);
+        }
+        return false;
+    }
+};
+
 // The list is replaced whole or not at all: when the old list cannot be
 // cleared, or a failure ends the transaction, or the commit is refused, the
 // old list and its marks stay, the user is told and no roll call starts. A
@@ -163,7 +177,7 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
     struct Case {
         const char* label;
         std::string trigger;  // on qiandao
-        bool reader;          // another program reads in a transaction of its own
+        bool reader;          // another program reads, on a register beyond the page cache
         QStringList texts;    // what is shown, the engine's text after its sentence
         std::vector<std::string> rows;
     };
@@ -186,28 +200,34 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
          {"a=0", "c=0"}},
     };
     add_members({"a", "b", "c"});
+    ShortWaitFromTheCaption short_wait;
+    qApp->installEventFilter(&short_wait);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         run("drop trigger if exists t");
         run("delete from qiandao");
         run("insert into qiandao (name, dao) values ('旧甲', 1), ('旧乙', 0)");
+        run("delete from causer where rowid > 3");
         if (!c.trigger.empty()) run("create trigger t " + c.trigger);
         db::Connection reader;
         db::RecordSet reader_set;
         if (c.reader) {
+            run("pragma default_cache_size = 10");  // pages: a few thousand members overflow it
+            run("with recursive n(i) as (select 4 union all select i + 1 from n where i < 5000) "
+                "insert into causer (name) select 'm' || i from n");
             ASSERT_TRUE(connect(reader, reader_set));
             ASSERT_TRUE(db::recordset_open(reader_set, "begin", db::Source::sql));
             ASSERT_TRUE(db::recordset_open(reader_set, "select count(*) from qiandao", db::Source::sql));
         }
         ui::presenter::clear();
+        QElapsedTimer opening;
+        opening.start();
         open();
+        EXPECT_LT(opening.elapsed(), 2500) << "the rebuild waits once, not for every page";
         test_support::process_queued_events();
         EXPECT_EQ(shown_texts(), c.texts);
         const bool started = c.texts.back() != failed;
         EXPECT_EQ(ui::is_window_open(kWin), started);
-        if (c.reader) {
-            ASSERT_TRUE(db::recordset_open(reader_set, "rollback", db::Source::sql));
-        }
         EXPECT_EQ(list_rows(), c.rows);
         if (started) {
             EXPECT_EQ(shown_name(), "a");
