@@ -168,8 +168,9 @@ class ShortWaitFromTheCaption : public QObject {
 
 // The list is replaced whole or not at all: when the old list cannot be
 // cleared, or a failure ends the transaction, or the commit is refused, the
-// old list and its marks stay, the user is told and no roll call starts. A
-// member whose insert alone is refused is told of and left out.
+// old list and its marks stay, the user is told, no roll call starts and no
+// transaction is left to keep others from writing. A member whose insert
+// alone is refused is told of and left out.
 TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
 {
     const QString failed = "抱歉，点名名单未能生成！请稍后重试！";
@@ -220,6 +221,11 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
             ASSERT_TRUE(db::recordset_open(reader_set, "select count(*) from qiandao", db::Source::sql));
         }
         ui::presenter::clear();
+        ui::presenter::set_while_open([&](const ui::ShownMessage& box) {
+            if (box.text != failed) return;
+            hold_for_writing();
+            release();
+        });
         QElapsedTimer opening;
         opening.start();
         open();
@@ -511,6 +517,10 @@ TEST_F(RollCall, SpeaksEachNextNameButNeitherTheFirstNorTheEmptyEnd)
     QTest::mouseClick(ui::control_widget(kWin, kLabel), Qt::RightButton);
     EXPECT_EQ(heard(), 1);
 
+    ASSERT_NO_FATAL_FAILURE(hold_for_writing());
+    press("P");  // a mark that cannot be saved calls no one
+    EXPECT_EQ(heard(), 1);
+    release();
     press("PPP");  // b and c in quick succession, then silence past the end
     EXPECT_EQ(heard(), 3);
     press("NPP");  // back on c, its silent last mark, then the report
