@@ -171,23 +171,47 @@ void set_busy_timeout(Connection& connection, int milliseconds)
 
 // ---- transactions ---------------------------------------------------------------
 
+// A transaction keeps every page it changes in memory until the commit. Left
+// to itself, the engine writes some of them to the file early once its page
+// cache is full, and that needs the file to itself: behind another program
+// that only reads, each such write waits out the busy timeout and then goes
+// on, so a large transaction would wait once per page, for hours. This way
+// only the commit waits, once. Outside a transaction, early writes are the
+// engine's choice again.
+namespace {
+
+void allow_early_writes_once_ended(sqlite3* handle)
+{
+    if (sqlite3_get_autocommit(handle)) (void)run(handle, "pragma cache_spill = on", {});
+}
+
+}  // namespace
+
 bool begin_transaction(Connection& connection)
 {
     sqlite3* handle = Access::of(connection).handle.get();
-    return handle && run(handle, "begin immediate", {});
+    if (!handle || !run(handle, "pragma cache_spill = off", {})) return false;
+    if (run(handle, "begin immediate", {})) return true;
+    allow_early_writes_once_ended(handle);
+    return false;
 }
 
 bool commit_transaction(Connection& connection)
 {
     sqlite3* handle = Access::of(connection).handle.get();
-    return handle && run(handle, "commit", {});
+    if (!handle) return false;
+    const bool committed = run(handle, "commit", {});
+    allow_early_writes_once_ended(handle);
+    return committed;
 }
 
 bool rollback_transaction(Connection& connection)
 {
     sqlite3* handle = Access::of(connection).handle.get();
-    if (!handle || sqlite3_get_autocommit(handle)) return true;
-    (void)run(handle, "rollback", {});  // the engine's own state says whether it worked
+    if (!handle) return true;
+    // The engine's own state says whether it worked.
+    if (!sqlite3_get_autocommit(handle)) (void)run(handle, "rollback", {});
+    allow_early_writes_once_ended(handle);
     return sqlite3_get_autocommit(handle) != 0;
 }
 

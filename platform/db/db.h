@@ -164,7 +164,8 @@ void db_close(Connection& connection);
 // closing the connection drops an open transaction. Silent, like every
 // failure but an open.
 // Starts a transaction that holds the right to write from the start, so
-// another writer is met here (after the busy timeout) and not halfway.
+// another writer is met here (after the busy timeout) and not halfway; another
+// program that reads is met at the commit, once.
 [[nodiscard]] bool begin_transaction(Connection& connection);
 // On failure the transaction may still be open: roll it back (or try again).
 [[nodiscard]] bool commit_transaction(Connection& connection);
