@@ -3,6 +3,7 @@
 // statement helpers that the record set shares.
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -84,10 +85,20 @@ bool has_result_row(sqlite3* handle, const char* sql, long long* first_value = n
     return true;
 }
 
+// The engine opens whatever the name leads to, with a blocking open: a FIFO
+// or a device is no database, and opening some devices waits (a serial line
+// for its carrier).
+bool is_regular_file(const std::string& file)
+{
+    struct stat status {};
+    return ::stat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 // Opens an existing file with `key`, a passphrase or a raw key; `allow_empty`
 // only for a file that this layer has just created to build a new database in.
 Handle open_keyed(const std::string& file, const std::string& key, bool allow_empty)
 {
+    if (!is_regular_file(file)) return nullptr;
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     Handle handle(raw);

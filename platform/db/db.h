@@ -154,7 +154,8 @@ void set_error_presenter(std::function<void(const Error&)> presenter);
 // SQLCipher that key in its raw form and derive nothing. Whenever the raw key
 // does not open the file, the password is tried the usual way, so what opens
 // and what fails is what the library decides: a file rekeyed meanwhile fails
-// with the old password as before.
+// with the old password as before. Anything but a regular file (a FIFO, a
+// device, a folder), also behind a link, fails at once.
 [[nodiscard]] bool db_connect_access(Connection& connection, const std::string& file,
                                      const std::string& password);
 void db_close(Connection& connection);

@@ -67,6 +67,13 @@ TEST(Connect, RefusesWhatIsNotTheDatabaseWithoutAMessage)
          },
          kKey},
         {"directory", [](const TempDir& t, const std::string&) { return t.path(); }, kKey},
+        {"link to a FIFO nobody writes to",
+         [](const TempDir& t, const std::string&) {
+             EXPECT_EQ(::mkfifo(t.file("fifo").c_str(), 0600), 0);
+             EXPECT_EQ(::symlink(t.file("fifo").c_str(), t.file("link.db").c_str()), 0);
+             return t.file("link.db");
+         },
+         kKey},
         {"name with a zero byte",
          [](const TempDir&, const std::string& d) { return d + std::string(1, '\0'); }, kKey},
         {"empty name", [](const TempDir&, const std::string&) { return std::string(); }, kKey},
@@ -77,7 +84,10 @@ TEST(Connect, RefusesWhatIsNotTheDatabaseWithoutAMessage)
         const std::string path = c.make(database.dir, database.file);
         PresenterLog log;
         db::Connection connection;
+        ::alarm(10);  // a file that blocks its reader ends the test instead of hanging it
+        db::derive_key(path, c.key);
         EXPECT_FALSE(db::db_connect_access(connection, path, c.key));
+        ::alarm(0);
         EXPECT_FALSE(connection.is_open());
         EXPECT_TRUE(log.messages.empty());
     }
