@@ -151,11 +151,12 @@ void set_error_presenter(std::function<void(const Error&)> presenter);
 // The key of a keyed file is derived from the password once per run: the first
 // connection to a file derives it (SQLCipher's 64,000 rounds of PBKDF2) and
 // keeps it in memory by file, salt and password; later connections give
-// SQLCipher that key in its raw form and derive nothing. Whenever the raw key
-// does not open the file, the password is tried the usual way, so what opens
-// and what fails is what the library decides: a file rekeyed meanwhile fails
-// with the old password as before. Anything but a regular file (a FIFO, a
-// device, a folder), also behind a link, fails at once.
+// SQLCipher that key in its raw form and derive nothing. When the file refuses
+// the raw key as a wrong key, the password is tried the usual way, so what
+// opens and what fails is what the library decides: a file rekeyed meanwhile
+// fails with the old password as before. A file that another connection holds
+// fails once the busy timeout (five seconds) has passed; anything but a
+// regular file (a FIFO, a device, a folder), also behind a link, fails at once.
 [[nodiscard]] bool db_connect_access(Connection& connection, const std::string& file,
                                      const std::string& password);
 void db_close(Connection& connection);

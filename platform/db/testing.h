@@ -11,6 +11,9 @@ namespace db {
 // How long a statement of this connection waits for another connection's
 // lock before it fails as busy (five seconds after a connect).
 void set_busy_timeout(Connection& connection, int milliseconds);
+// The same for the connections made from now on, their connect included; a
+// negative value gives back the five seconds.
+void set_connect_busy_timeout(int milliseconds);
 
 // Show places and positions in a test's failure messages.
 inline void PrintTo(Place place, std::ostream* out)

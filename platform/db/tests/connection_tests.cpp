@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -109,6 +110,20 @@ TEST(Connect, FailedReconnectLeavesTheConnectionClosed)
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
     EXPECT_FALSE(db::db_connect_access(connection, database.file, "wrong"));
     EXPECT_FALSE(connection.is_open());
+}
+
+TEST(Connect, WaitsOutAHeldDatabaseOnce)
+{
+    Database database;
+    db::Connection holder;
+    db::Connection connection;
+    ASSERT_TRUE(db::db_connect_access(holder, database.file, kKey));  // the key is kept from here on
+    db_test::exec(holder, "begin exclusive");
+    db::set_connect_busy_timeout(1000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(db::db_connect_access(connection, database.file, kKey));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1800)) << "not twice";
+    db::set_connect_busy_timeout(-1);
 }
 
 // Root ignores permission bits, so the check runs in a child that has given
