@@ -255,7 +255,9 @@ bool run_in_transaction(sqlite3* handle, const std::string& statements, std::str
 bool run_script(Connection& connection, const std::string& statements)
 {
     sqlite3* handle = Access::of(connection).handle.get();
-    return handle && run_in_transaction(handle, statements, nullptr);
+    // The script's own begin would fail inside the caller's transaction, and
+    // its rollback would then drop what the caller wrote before.
+    return handle && sqlite3_get_autocommit(handle) && run_in_transaction(handle, statements, nullptr);
 }
 
 bool create_keyed_database(const std::string& file, const std::string& password,

@@ -246,15 +246,10 @@ void recordset_close(RecordSet& set);
 // on; a match becomes current, otherwise the set ends after its last row.
 [[nodiscard]] bool recordset_find(RecordSet& set, const std::string& criterion, Search direction);
 
-// Runs the program's own statements (several, separated by ";") in one
-// transaction: all of them, or on failure none. Meant for fixed text such as
-// the tables of a new database, never for text built from input. Silent; false
-// also when the connection is not open.
-[[nodiscard]] bool run_script(Connection& connection, const std::string& statements);
-
-// Creates a new keyed database file and runs `statements` in it as run_script
-// does. Refuses a file that exists. On failure nothing is left behind and
-// `error` (if given) says why.
+// Creates a new keyed database file and runs `statements` (several, separated
+// by ";"; fixed text such as the tables of a new database, never text built
+// from input) in it in one transaction. Refuses a file that exists. On failure
+// nothing is left behind and `error` (if given) says why.
 [[nodiscard]] bool create_keyed_database(const std::string& file, const std::string& password,
                                          const std::string& statements, std::string* error);
 

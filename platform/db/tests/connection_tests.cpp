@@ -189,7 +189,7 @@ TEST(CreateKeyedDatabase, FailureLeavesNoFile)
     EXPECT_FALSE(db_test::file_exists(dir.file("no")));
 }
 
-TEST(RunScript, IsAllOrNothing)
+TEST(RunScript, IsAllOrNothingAndNeverEndsTheCallersTransaction)
 {
     Database database;
     db::Connection connection;
@@ -202,6 +202,21 @@ TEST(RunScript, IsAllOrNothing)
 
     db::Connection closed;
     EXPECT_FALSE(db::run_script(closed, db_test::kSampleTables));
+
+    // Refused within a transaction, which goes on; a rollback ends one at once.
+    db::Connection other;
+    ASSERT_TRUE(db::db_connect_access(other, database.file, kKey));
+    db::set_busy_timeout(other, 20);
+    ASSERT_TRUE(db::begin_transaction(connection));
+    db_test::exec(connection, "insert into people (name) values ('kept')");
+    EXPECT_FALSE(db::run_script(connection, "create table extra (x TEXT)"));
+    EXPECT_TRUE(db::commit_transaction(connection));
+    ASSERT_TRUE(db::begin_transaction(connection));
+    db_test::exec(connection, "insert into people (name) values ('dropped')");
+    EXPECT_TRUE(db::rollback_transaction(connection));
+    EXPECT_FALSE(db::in_transaction(connection));
+    EXPECT_EQ(count_rows(connection, "people"), 1);
+    db_test::exec(other, "insert into people (name) values ('other')");
 }
 
 std::string first_name(db::Connection& connection)
