@@ -3,8 +3,10 @@
 // statement helpers that the record set shares.
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -75,6 +77,7 @@ using detail::prepare;
 using detail::run;
 
 constexpr int kBusyTimeoutMs = 5000;
+std::atomic<int> busy_timeout_ms{kBusyTimeoutMs};
 
 bool has_result_row(sqlite3* handle, const char* sql, long long* first_value = nullptr)
 {
@@ -84,30 +87,54 @@ bool has_result_row(sqlite3* handle, const char* sql, long long* first_value = n
     return true;
 }
 
+// The engine opens whatever the name leads to, with a blocking open: a FIFO
+// or a device is no database, and opening some devices waits (a serial line
+// for its carrier).
+bool is_regular_file(const std::string& file)
+{
+    struct stat status {};
+    return ::stat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// A handle, or the engine's primary result saying why there is none.
+struct Opened {
+    Handle handle;
+    int result = SQLITE_ERROR;
+};
+
 // Opens an existing file with `key`, a passphrase or a raw key; `allow_empty`
 // only for a file that this layer has just created to build a new database in.
-Handle open_keyed(const std::string& file, const std::string& key, bool allow_empty)
+Opened open_keyed(const std::string& file, const std::string& key, bool allow_empty)
 {
+    if (!is_regular_file(file)) return {};
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    Handle handle(raw);
-    if (rc != SQLITE_OK || !handle) return nullptr;
-    if (!key.empty() && sqlite3_key(handle.get(), key.data(), static_cast<int>(key.size())) != SQLITE_OK) {
-        return nullptr;
+    Opened opened{Handle(raw), rc};
+    sqlite3* handle = opened.handle.get();
+    const auto fail = [&](int result) {
+        opened.handle.reset();
+        opened.result = result;
+        return std::move(opened);
+    };
+    if (rc != SQLITE_OK || !handle) return fail(rc);
+    if (!key.empty() && sqlite3_key(handle, key.data(), static_cast<int>(key.size())) != SQLITE_OK) {
+        return fail(SQLITE_ERROR);
     }
-    sqlite3_busy_timeout(handle.get(), kBusyTimeoutMs);
+    sqlite3_busy_timeout(handle, busy_timeout_ms.load());
     // The key is only checked when the first page is read.
-    if (!has_result_row(handle.get(), "select count(*) from sqlite_master")) return nullptr;
+    if (!has_result_row(handle, "select count(*) from sqlite_master")) {
+        return fail(sqlite3_errcode(handle) & 0xff);
+    }
     // The engine quietly falls back to read-only for a write-protected file;
     // every window writes and few check the result, so refuse here where the
     // user is told the connection failed.
-    if (sqlite3_db_readonly(handle.get(), "main") != 0) return nullptr;
+    if (sqlite3_db_readonly(handle, "main") != 0) return fail(SQLITE_READONLY);
     if (!allow_empty) {
         // An empty file passes any key and holds no tables.
         long long pages = 0;
-        if (!has_result_row(handle.get(), "pragma page_count", &pages) || pages <= 0) return nullptr;
+        if (!has_result_row(handle, "pragma page_count", &pages) || pages <= 0) return fail(SQLITE_EMPTY);
     }
-    return handle;
+    return opened;
 }
 
 Handle open_file(const std::string& file, const std::string& password, bool allow_empty)
@@ -117,13 +144,18 @@ Handle open_file(const std::string& file, const std::string& password, bool allo
     if (!password.empty() && !allow_empty) {
         const detail::RawKey key = detail::raw_key_for(file, password);
         if (!key.empty()) {
-            if (Handle handle = open_keyed(file, key.text(), false)) {
+            Opened opened = open_keyed(file, key.text(), false);
+            if (opened.handle) {
                 detail::count_raw_key_open();
-                return handle;
+                return std::move(opened.handle);
             }
+            // Only a key the file refuses is worth trying the password for. A
+            // file that another program holds would make the connection wait
+            // out the busy timeout a second time, for the same answer.
+            if (opened.result != SQLITE_NOTADB) return nullptr;
         }
     }
-    return open_keyed(file, password, allow_empty);
+    return open_keyed(file, password, allow_empty).handle;
 }
 
 }  // namespace
@@ -167,6 +199,11 @@ void db_close(Connection& connection)
 void set_busy_timeout(Connection& connection, int milliseconds)
 {
     if (sqlite3* handle = Access::of(connection).handle.get()) sqlite3_busy_timeout(handle, milliseconds);
+}
+
+void set_connect_busy_timeout(int milliseconds)
+{
+    busy_timeout_ms = milliseconds < 0 ? kBusyTimeoutMs : milliseconds;
 }
 
 // ---- transactions ---------------------------------------------------------------
@@ -242,7 +279,9 @@ bool run_in_transaction(sqlite3* handle, const std::string& statements, std::str
 bool run_script(Connection& connection, const std::string& statements)
 {
     sqlite3* handle = Access::of(connection).handle.get();
-    return handle && run_in_transaction(handle, statements, nullptr);
+    // The script's own begin would fail inside the caller's transaction, and
+    // its rollback would then drop what the caller wrote before.
+    return handle && sqlite3_get_autocommit(handle) && run_in_transaction(handle, statements, nullptr);
 }
 
 bool create_keyed_database(const std::string& file, const std::string& password,

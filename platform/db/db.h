@@ -151,10 +151,12 @@ void set_error_presenter(std::function<void(const Error&)> presenter);
 // The key of a keyed file is derived from the password once per run: the first
 // connection to a file derives it (SQLCipher's 64,000 rounds of PBKDF2) and
 // keeps it in memory by file, salt and password; later connections give
-// SQLCipher that key in its raw form and derive nothing. Whenever the raw key
-// does not open the file, the password is tried the usual way, so what opens
-// and what fails is what the library decides: a file rekeyed meanwhile fails
-// with the old password as before.
+// SQLCipher that key in its raw form and derive nothing. When the file refuses
+// the raw key as a wrong key, the password is tried the usual way, so what
+// opens and what fails is what the library decides: a file rekeyed meanwhile
+// fails with the old password as before. A file that another connection holds
+// fails once the busy timeout (five seconds) has passed; anything but a
+// regular file (a FIFO, a device, a folder), also behind a link, fails at once.
 [[nodiscard]] bool db_connect_access(Connection& connection, const std::string& file,
                                      const std::string& password);
 void db_close(Connection& connection);
@@ -245,15 +247,10 @@ void recordset_close(RecordSet& set);
 // on; a match becomes current, otherwise the set ends after its last row.
 [[nodiscard]] bool recordset_find(RecordSet& set, const std::string& criterion, Search direction);
 
-// Runs the program's own statements (several, separated by ";") in one
-// transaction: all of them, or on failure none. Meant for fixed text such as
-// the tables of a new database, never for text built from input. Silent; false
-// also when the connection is not open.
-[[nodiscard]] bool run_script(Connection& connection, const std::string& statements);
-
-// Creates a new keyed database file and runs `statements` in it as run_script
-// does. Refuses a file that exists. On failure nothing is left behind and
-// `error` (if given) says why.
+// Creates a new keyed database file and runs `statements` (several, separated
+// by ";"; fixed text such as the tables of a new database, never text built
+// from input) in it in one transaction. Refuses a file that exists. On failure
+// nothing is left behind and `error` (if given) says why.
 [[nodiscard]] bool create_keyed_database(const std::string& file, const std::string& password,
                                          const std::string& statements, std::string* error);
 

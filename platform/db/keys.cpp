@@ -51,7 +51,9 @@ struct FileSalt {
 std::optional<FileSalt> read_salt(const std::string& file)
 {
     if (file.empty() || file.find('\0') != std::string::npos) return std::nullopt;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO in the database's place would hold the
+    // reader until someone writes to it: for ever, at start-up.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     FileSalt found;
     struct stat status {};

@@ -1,8 +1,10 @@
-// What only tests use of the database layer: counts of the key cache and a
-// shorter wait for another connection's lock. db.h has what programs use.
+// What only tests use of the database layer: counts of the key cache, a
+// shorter wait for another connection's lock and scripts on a connection.
+// db.h has what programs use.
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "platform/db/db.h"
 
@@ -11,6 +13,14 @@ namespace db {
 // How long a statement of this connection waits for another connection's
 // lock before it fails as busy (five seconds after a connect).
 void set_busy_timeout(Connection& connection, int milliseconds);
+// The same for the connections made from now on, their connect included; a
+// negative value gives back the five seconds.
+void set_connect_busy_timeout(int milliseconds);
+
+// Runs statements (several, separated by ";") in one transaction: all of
+// them, or on failure none. Silent; false also when the connection is not
+// open or a transaction is open on it already.
+[[nodiscard]] bool run_script(Connection& connection, const std::string& statements);
 
 // Show places and positions in a test's failure messages.
 inline void PrintTo(Place place, std::ostream* out)

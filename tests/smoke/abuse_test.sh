@@ -9,7 +9,9 @@
 #     and the whiteboard editor still opens;
 #  3. another program holds the database in an exclusive transaction during
 #     a password change: the failure is told, and the same window saves the
-#     new password once the other program has let go.
+#     new password once the other program has let go;
+#  4. usertext/causercount.mdb is a FIFO: the start tells that the
+#     connection failed, and the program ends with exit code 0.
 # Usage: abuse_test.sh <bin-dir>
 set -uo pipefail
 # shellcheck source=tests/smoke/lib.sh
@@ -175,5 +177,17 @@ answer_box 20 || fail "nothing was told after the retry"
 wait_gone "$changer" 10 || fail "the retry did not save the password (seen before: $told)"
 [ "$(stored_digest)" = "$new_digest" ] || fail "the new password is not in adminuser"
 stop_program
+
+# ---------------------------------------------------------------------------
+# 4. A FIFO where the database belongs: nobody ever writes to it. The program
+# runs under timeout, so a start that hangs ends as a failure.
+rm -f "$db"
+mkfifo "$db"
+timeout 20 "$work/assocman" >>"$work/run.log" 2>&1 &
+pid=$!
+answer_box 10 || fail "nothing was told at the start with a FIFO for the database"
+[ "$box_title" = "温馨提示-Tarnwick" ] || fail "the start told something else: $box_title"
+wait "$pid" || fail "the program ended with $? after the failed connection"
+pid=""
 
 echo "abuse test passed"

@@ -1,11 +1,14 @@
 // Engine errors as the operator reads them: real failures of the engine,
 // shown through the program's presenter.
+#include "assocman/state/database_errors.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
@@ -18,6 +21,25 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 namespace {
 
 class DatabaseErrors : public assocman_testing::WindowTest {};
+
+TEST(DatabaseErrorText, EachEngineResultHasItsSentence)
+{
+    using db::ResultCode;
+    const std::pair<ResultCode, QString> cases[] = {
+        {ResultCode::busy, "数据库正忙或已被其他程序锁定，请稍后重试！\r\nx"},
+        {ResultCode::locked, "数据库正忙或已被其他程序锁定，请稍后重试！\r\nx"},
+        {ResultCode::corrupt, "数据库文件已损坏，或不是本程序的数据库！\r\nx"},
+        {ResultCode::not_a_database, "数据库文件已损坏，或不是本程序的数据库！\r\nx"},
+        {ResultCode::read_only, "数据库文件只读，无法写入！\r\nx"},
+        {ResultCode::full, "磁盘空间已满，数据未能保存！\r\nx"},
+        {ResultCode::io_error, "读写数据库文件时出错！\r\nx"},
+        {ResultCode::constraint, "数据不符合数据库的约束条件，未能保存！\r\nx"},
+        {ResultCode::error, "x"},  // the engine's text alone
+    };
+    for (const auto& [code, text] : cases) {
+        EXPECT_EQ(app::database_error_text(db::Error{code, "x"}), text) << static_cast<int>(code);
+    }
+}
 
 TEST_F(DatabaseErrors, CommonEngineResultsAreToldInChineseBeforeTheEngineText)
 {

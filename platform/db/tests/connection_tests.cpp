@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -67,6 +68,13 @@ TEST(Connect, RefusesWhatIsNotTheDatabaseWithoutAMessage)
          },
          kKey},
         {"directory", [](const TempDir& t, const std::string&) { return t.path(); }, kKey},
+        {"link to a FIFO nobody writes to",
+         [](const TempDir& t, const std::string&) {
+             EXPECT_EQ(::mkfifo(t.file("fifo").c_str(), 0600), 0);
+             EXPECT_EQ(::symlink(t.file("fifo").c_str(), t.file("link.db").c_str()), 0);
+             return t.file("link.db");
+         },
+         kKey},
         {"name with a zero byte",
          [](const TempDir&, const std::string& d) { return d + std::string(1, '\0'); }, kKey},
         {"empty name", [](const TempDir&, const std::string&) { return std::string(); }, kKey},
@@ -77,7 +85,10 @@ TEST(Connect, RefusesWhatIsNotTheDatabaseWithoutAMessage)
         const std::string path = c.make(database.dir, database.file);
         PresenterLog log;
         db::Connection connection;
+        ::alarm(10);  // a file that blocks its reader ends the test instead of hanging it
+        db::derive_key(path, c.key);
         EXPECT_FALSE(db::db_connect_access(connection, path, c.key));
+        ::alarm(0);
         EXPECT_FALSE(connection.is_open());
         EXPECT_TRUE(log.messages.empty());
     }
@@ -99,6 +110,20 @@ TEST(Connect, FailedReconnectLeavesTheConnectionClosed)
     ASSERT_TRUE(db::db_connect_access(connection, database.file, kKey));
     EXPECT_FALSE(db::db_connect_access(connection, database.file, "wrong"));
     EXPECT_FALSE(connection.is_open());
+}
+
+TEST(Connect, WaitsOutAHeldDatabaseOnce)
+{
+    Database database;
+    db::Connection holder;
+    db::Connection connection;
+    ASSERT_TRUE(db::db_connect_access(holder, database.file, kKey));  // the key is kept from here on
+    db_test::exec(holder, "begin exclusive");
+    db::set_connect_busy_timeout(1000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(db::db_connect_access(connection, database.file, kKey));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1800)) << "not twice";
+    db::set_connect_busy_timeout(-1);
 }
 
 // Root ignores permission bits, so the check runs in a child that has given
@@ -164,7 +189,7 @@ TEST(CreateKeyedDatabase, FailureLeavesNoFile)
     EXPECT_FALSE(db_test::file_exists(dir.file("no")));
 }
 
-TEST(RunScript, IsAllOrNothing)
+TEST(RunScript, IsAllOrNothingAndNeverEndsTheCallersTransaction)
 {
     Database database;
     db::Connection connection;
@@ -177,6 +202,21 @@ TEST(RunScript, IsAllOrNothing)
 
     db::Connection closed;
     EXPECT_FALSE(db::run_script(closed, db_test::kSampleTables));
+
+    // Refused within a transaction, which goes on; a rollback ends one at once.
+    db::Connection other;
+    ASSERT_TRUE(db::db_connect_access(other, database.file, kKey));
+    db::set_busy_timeout(other, 20);
+    ASSERT_TRUE(db::begin_transaction(connection));
+    db_test::exec(connection, "insert into people (name) values ('kept')");
+    EXPECT_FALSE(db::run_script(connection, "create table extra (x TEXT)"));
+    EXPECT_TRUE(db::commit_transaction(connection));
+    ASSERT_TRUE(db::begin_transaction(connection));
+    db_test::exec(connection, "insert into people (name) values ('dropped')");
+    EXPECT_TRUE(db::rollback_transaction(connection));
+    EXPECT_FALSE(db::in_transaction(connection));
+    EXPECT_EQ(count_rows(connection, "people"), 1);
+    db_test::exec(other, "insert into people (name) values ('other')");
 }
 
 std::string first_name(db::Connection& connection)
@@ -230,9 +270,10 @@ TEST(DerivedKeys, OnceForEachFileAndPasswordAndNeverOnAnotherFile)
     }
     EXPECT_EQ(counts().derived - before.derived, 1u);
 
-    // Another database put in its place, same password: its own key opens it.
+    // Another database written over it, same password: its own key opens it,
+    // though the file is still the same inode.
     const std::string other = make_marked(dir, "other.db", kKey, "second");
-    ASSERT_EQ(::rename(other.c_str(), file.c_str()), 0);
+    db_test::write_file(file, db_test::read_file(other));
     before = counts();
     {
         db::Connection connection;

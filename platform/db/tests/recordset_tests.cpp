@@ -247,6 +247,8 @@ TEST_F(RecordSetTest, ReadsLogicalIntegerAndDateTimeValues)
         {{{}, {}, "x", {}}, false, false, 0, true, db::DateTime{}},  // NULL: the zero date-time
         {{"0", "12", "x", "2026-02-30 00:00:00"}, false, true, 12, false, db::DateTime{}},
         {{"2", 1LL, "x", "yesterday"}, true, true, 1, false, db::DateTime{}},
+        // The lowest 64-bit value, which the engine keeps as a real.
+        {{1LL, -9223372036854775808.0, "x", {}}, true, true, std::numeric_limits<long long>::min(), true, {}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
