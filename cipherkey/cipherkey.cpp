@@ -14,9 +14,7 @@
 namespace cipherkey {
 namespace {
 
-const QString kPassword = forms::cipherkey::编辑框原密码;
-const QString kCiphertext = forms::cipherkey::编辑框数据库密文;
-const QString kCopiedHint = forms::cipherkey::透明标签提示;
+namespace names = forms::cipherkey;
 
 // How long the "copied" hint stays up before the focus goes back.
 constexpr int kHintMilliseconds = 1000;
@@ -33,11 +31,11 @@ void on_generate()
 {
     // Only a box without any character counts as empty: a password of spaces
     // is a password like any other.
-    QString typed = ui::text(kWindow, kPassword);
+    QString typed = ui::text(names::window, names::编辑框原密码);
     if (typed.isEmpty()) {
         ui::message_box(QStringLiteral("请输入数据库原密码！"), ui::Buttons::ok, ui::Icon::information,
                         QStringLiteral("MorvainTarnwick"));
-        ui::set_focus(kWindow, kPassword);
+        ui::set_focus(names::window, names::编辑框原密码);
         return;
     }
 
@@ -50,24 +48,25 @@ void on_generate()
     utf8.fill('\0');
     wipe(typed);
 
-    ui::set_text(kWindow, kCiphertext, QString::fromLatin1(ciphertext.data(), qsizetype(ciphertext.size())));
+    ui::set_text(names::window, names::编辑框数据库密文,
+                 QString::fromLatin1(ciphertext.data(), qsizetype(ciphertext.size())));
 }
 
 void on_copy()
 {
     // The box may have been edited by hand; what it shows is what is copied.
-    const QString ciphertext = ui::text(kWindow, kCiphertext);
+    const QString ciphertext = ui::text(names::window, names::编辑框数据库密文);
     if (ciphertext.isEmpty()) return;
 
-    if (ui::set_clipboard_text(ciphertext)) ui::set_visible(kWindow, kCopiedHint, true);
+    if (ui::set_clipboard_text(ciphertext)) ui::set_visible(names::window, names::透明标签提示, true);
 
     ui::wait_processing_events(kHintMilliseconds);
 
     // The operator may have closed the window while the hint was up; then
     // there is nothing left to put back.
-    if (!ui::is_window_open(kWindow)) return;
-    ui::set_focus(kWindow, kPassword);
-    ui::set_visible(kWindow, kCopiedHint, false);
+    if (!ui::is_window_open(names::window)) return;
+    ui::set_focus(names::window, names::编辑框原密码);
+    ui::set_visible(names::window, names::透明标签提示, false);
 }
 
 }  // namespace

@@ -3,13 +3,9 @@
 // on the clipboard for the configuration file.
 #pragma once
 
-#include <QString>
-
 #include "cipherkey/cipherkey_names.h"
 
 namespace cipherkey {
-
-inline const QString kWindow = forms::cipherkey::window;
 
 // Registers the window's handlers under the names its description binds:
 // "cipherkey.on_created", "cipherkey.on_generate", "cipherkey.on_copy".

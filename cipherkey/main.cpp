@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     if (!ui::load_descriptions(QStringLiteral(":/cipherkey"), &error)) {
         ui::fatal_error(QStringLiteral("载入启动窗口失败\n") + error);
     }
-    if (!ui::load_window(cipherkey::kWindow)) ui::fatal_error(QStringLiteral("载入启动窗口失败"));
+    if (!ui::load_window(forms::cipherkey::window)) ui::fatal_error(QStringLiteral("载入启动窗口失败"));
 
     ui::run_message_loop();
 

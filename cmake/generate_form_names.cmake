@@ -20,12 +20,46 @@ function(fail why)
 endfunction()
 
 # Every name becomes an identifier as it stands (C++ takes the Chinese ones
-# too). What can never be one is refused here, naming the file and the name,
-# rather than left to a puzzling compiler error in the header. Checked before
-# a name joins a list, since a ";" would split it there.
+# too). What either compiler of the build would refuse is refused here, naming
+# the file and the name, rather than left to a puzzling compiler error in the
+# header. GCC takes more than Clang does: full-width brackets such as "（",
+# for one, which Clang (Unicode's identifier rules) refuses; and GCC 12 with
+# -Wpedantic knows the ideographs of Unicode 13 only, up to U+9FFC. So a name
+# is kept to what both take: ASCII letters, digits and "_", and the CJK
+# Unified Ideographs U+4E00-U+9FFC with Extension A U+3400-U+4DBF, never a
+# digit first. Checked before a name joins a list, since a ";" would split it
+# there.
+#
+# CMake's regexes see bytes and its strings have no \x escape, so the
+# ideographs are matched as their UTF-8 bytes, made with string(ASCII).
+function(utf8_byte out hex)
+  math(EXPR code "0x${hex}")
+  string(ASCII ${code} byte)
+  set(${out} "${byte}" PARENT_SCOPE)
+endfunction()
+foreach(hex 80 90 B6 B8 BC BE BF E3 E4 E5 E8 E9)
+  utf8_byte(x${hex} ${hex})
+endforeach()
+set(tail "[${x80}-${xBF}]")
+set(name_letter
+  "[A-Za-z_]"
+  "${xE3}[${x90}-${xBF}]${tail}"   # U+3400-U+3FFF
+  "${xE4}[${x80}-${xB6}]${tail}"   # U+4000-U+4DBF; then the hexagram symbols
+  "${xE4}[${xB8}-${xBF}]${tail}"   # U+4E00-U+4FFF
+  "[${xE5}-${xE8}]${tail}${tail}"  # U+5000-U+8FFF
+  "${xE9}[${x80}-${xBE}]${tail}"   # U+9000-U+9FBF
+  "${xE9}${xBF}[${x80}-${xBC}]")   # U+9FC0-U+9FFC
+list(JOIN name_letter "|" name_letter)
+
 function(check_identifier name what)
-  if(name STREQUAL "" OR name MATCHES "^[0-9]" OR name MATCHES "[] \t\r\n!\"#$%&'()*+,./:;<=>?@[\\^`{|}~-]")
-    fail("${what} \"${name}\" cannot serve as a C++ name")
+  if(NOT name MATCHES "^(${name_letter})(${name_letter}|[0-9])*$")
+    # What is left once every letter and digit is gone, unless the fault is
+    # only an empty name or a digit first.
+    string(REGEX REPLACE "${name_letter}|[0-9]" "" refused "${name}")
+    if(NOT refused STREQUAL "")
+      set(refused ": GCC and Clang do not both take \"${refused}\" in a name")
+    endif()
+    fail("${what} \"${name}\" cannot serve as a C++ name${refused}")
   endif()
 endfunction()
 

@@ -7,9 +7,6 @@
 
 namespace admin {
 
-inline constexpr const char* kPasswordChangeWindow = forms::password_change::window;
-inline constexpr const char* kNewAdminWindow = forms::new_admin::window;
-
 // Registers both windows' handlers under the names their descriptions use.
 void register_admin_handlers();
 

@@ -12,13 +12,8 @@
 namespace admin {
 namespace {
 
-const QString kWindow = kNewAdminWindow;
-const QString kName = forms::new_admin::编辑框账号;
-const QString kPassword = forms::new_admin::编辑框密码;
-const QString kConfirm = forms::new_admin::编辑框密码确认;
-const QString kSuper = forms::new_admin::选择框权限设置;
-const QString kConnection = forms::new_admin::数据库连接新建账号;
-const QString kRecordSet = forms::new_admin::记录集新建账号;
+namespace names = forms::new_admin;
+
 const QString kNotSaved = "新建账号失败！账号未能保存，请稍后重试！";
 
 // True when some row carries `name` with any rights but super administrator.
@@ -44,38 +39,41 @@ bool refuse_without_rights(db::RecordSet& records)
 {
     if (!lacks_rights(records, app::state().workspace_admin.toStdString())) return false;
     app::show_info("您的权限不足！暂时无法新建账号！");
-    ui::destroy_window_or_unit(kWindow);
+    ui::destroy_window_or_unit(names::window);
     return true;
 }
 
 void on_created()
 {
     ui::apply_xp_style(2);
-    connect_window_database(kWindow, kConnection);
-    ui::set_caption(kWindow, app::state().association_name + "-新建管理员");
-    open_admin_table(kWindow, kConnection, kRecordSet);
+    connect_window_database(names::window, names::数据库连接新建账号);
+    ui::set_caption(names::window, app::state().association_name + "-新建管理员");
+    open_admin_table(names::window, names::数据库连接新建账号, names::记录集新建账号);
 
-    if (db::RecordSet* records = ui::recordset(kWindow, kRecordSet)) refuse_without_rights(*records);
+    if (db::RecordSet* records = ui::recordset(names::window, names::记录集新建账号))
+        refuse_without_rights(*records);
 }
 
 void on_create()
 {
-    if (ui::text(kWindow, kName).isEmpty() || ui::text(kWindow, kPassword).isEmpty() ||
-        ui::text(kWindow, kConfirm).isEmpty()) {
+    if (ui::text(names::window, names::编辑框账号).isEmpty() ||
+        ui::text(names::window, names::编辑框密码).isEmpty() ||
+        ui::text(names::window, names::编辑框密码确认).isEmpty()) {
         app::show_info("含有未填写的项，请补充完整！");
-        ui::set_focus(kWindow, kName);
+        ui::set_focus(names::window, names::编辑框账号);
         return;
     }
-    if (ui::text(kWindow, kPassword) != ui::text(kWindow, kConfirm)) {
+    if (ui::text(names::window, names::编辑框密码) != ui::text(names::window, names::编辑框密码确认)) {
         app::show_info("两次输入的密码不一致！请重新输入！");
-        ui::set_text(kWindow, kPassword, "");
-        ui::set_text(kWindow, kConfirm, "");
-        ui::set_focus(kWindow, kName);
+        ui::set_text(names::window, names::编辑框密码, "");
+        ui::set_text(names::window, names::编辑框密码确认, "");
+        ui::set_focus(names::window, names::编辑框账号);
         return;
     }
 
-    const TableState table = reopen_admin_table_if_closed(kWindow, kConnection, kRecordSet);
-    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    const TableState table =
+        reopen_admin_table_if_closed(names::window, names::数据库连接新建账号, names::记录集新建账号);
+    db::RecordSet* records = ui::recordset(names::window, names::记录集新建账号);
     if (!records) return;
     if (table == TableState::unreadable) {
         app::show_error(kNotSaved);
@@ -85,10 +83,10 @@ void on_create()
     // before anything is written.
     if (table == TableState::reopened && refuse_without_rights(*records)) return;
 
-    const QString name = ui::text(kWindow, kName);
+    const QString name = ui::text(names::window, names::编辑框账号);
     if (name_taken(*records, name.toStdString())) {
         app::show_info("该用户名已存在，请更换用户名！");
-        ui::set_text(kWindow, kName, "");
+        ui::set_text(names::window, names::编辑框账号, "");
         return;
     }
 
@@ -97,18 +95,21 @@ void on_create()
     const bool saved =
         db::recordset_add_new(*records) &&
         db::recordset_write_text(*records, "adminname", name.toStdString()) &&
-        db::recordset_write_text(*records, "adminpass", digest_of(ui::text(kWindow, kPassword))) &&
-        db::recordset_write_text(*records, "quanxian",
-                                 ui::is_checked(kWindow, kSuper) ? kSuperAdmin : kOrdinaryAdmin) &&
+        db::recordset_write_text(*records, "adminpass",
+                                 digest_of(ui::text(names::window, names::编辑框密码))) &&
+        db::recordset_write_text(
+            *records, "quanxian",
+            ui::is_checked(names::window, names::选择框权限设置) ? kSuperAdmin : kOrdinaryAdmin) &&
         db::recordset_update(*records);
     if (!saved) {
         // Drops the half-made row, so the next click starts from the file.
-        if (db::record_count(*records) >= 0) open_admin_table(kWindow, kConnection, kRecordSet);
+        if (db::record_count(*records) >= 0)
+            open_admin_table(names::window, names::数据库连接新建账号, names::记录集新建账号);
         app::show_error(kNotSaved);
         return;
     }
     app::show_info("恭喜您添加用户" + name + "成功！");
-    ui::destroy_window_or_unit(kWindow);
+    ui::destroy_window_or_unit(names::window);
 }
 
 }  // namespace

@@ -12,22 +12,17 @@
 namespace admin {
 namespace {
 
-const QString kWindow = kPasswordChangeWindow;
-const QString kOld = forms::password_change::编辑框旧密码;
-const QString kNew = forms::password_change::编辑框新密码;
-const QString kAgain = forms::password_change::编辑框再次输入;
-const QString kCurrentUser = forms::password_change::透明标签当前用户名;
-const QString kConnection = forms::password_change::数据库连接管理员设置;
-const QString kRecordSet = forms::password_change::记录集管理员设置;
+namespace names = forms::password_change;
+
 const QString kNotSaved = "密码修改失败！新密码未能保存，请稍后重试！";
 
 void on_created()
 {
     ui::apply_xp_style(2);
-    ui::set_text(kWindow, kCurrentUser, app::state().workspace_admin);
-    connect_window_database(kWindow, kConnection);
-    open_admin_table(kWindow, kConnection, kRecordSet);
-    ui::set_caption(kWindow, app::state().association_name + "--管理员密码修改");
+    ui::set_text(names::window, names::透明标签当前用户名, app::state().workspace_admin);
+    connect_window_database(names::window, names::数据库连接管理员设置);
+    open_admin_table(names::window, names::数据库连接管理员设置, names::记录集管理员设置);
+    ui::set_caption(names::window, app::state().association_name + "--管理员密码修改");
 }
 
 // Leaves the record set on the first row that carries the administrator's
@@ -43,30 +38,32 @@ bool find_account(db::RecordSet& records, const std::string& name, const std::st
 
 void on_change()
 {
-    if (ui::text(kWindow, kOld).isEmpty() || ui::text(kWindow, kNew).isEmpty() ||
-        ui::text(kWindow, kAgain).isEmpty()) {
+    if (ui::text(names::window, names::编辑框旧密码).isEmpty() ||
+        ui::text(names::window, names::编辑框新密码).isEmpty() ||
+        ui::text(names::window, names::编辑框再次输入).isEmpty()) {
         app::show_info("含有未填写的项，请补充完整！");
-        ui::set_focus(kWindow, kOld);
+        ui::set_focus(names::window, names::编辑框旧密码);
         return;
     }
-    if (ui::text(kWindow, kNew) != ui::text(kWindow, kAgain)) {
+    if (ui::text(names::window, names::编辑框新密码) != ui::text(names::window, names::编辑框再次输入)) {
         app::show_info("两次输入的密码不一致！");
-        ui::set_focus(kWindow, kOld);
+        ui::set_focus(names::window, names::编辑框旧密码);
         return;
     }
 
     // Accounts that cannot be read say nothing about the old password.
-    const TableState table = reopen_admin_table_if_closed(kWindow, kConnection, kRecordSet);
-    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    const TableState table =
+        reopen_admin_table_if_closed(names::window, names::数据库连接管理员设置, names::记录集管理员设置);
+    db::RecordSet* records = ui::recordset(names::window, names::记录集管理员设置);
     if (!records) return;
     if (table == TableState::unreadable) {
         app::show_error(kNotSaved);
         return;
     }
-    if (!find_account(*records, ui::text(kWindow, kCurrentUser).toStdString(),
-                      digest_of(ui::text(kWindow, kOld)))) {
+    if (!find_account(*records, ui::text(names::window, names::透明标签当前用户名).toStdString(),
+                      digest_of(ui::text(names::window, names::编辑框旧密码)))) {
         app::show_info("旧密码输入错误,请重新设定！");
-        ui::set_text(kWindow, kOld, "");
+        ui::set_text(names::window, names::编辑框旧密码, "");
         return;
     }
 
@@ -74,15 +71,16 @@ void on_change()
     // gone since. Telling the user the password changed when nothing was
     // stored would lock them out at the next start with a password they
     // think is old.
-    const bool saved = db::recordset_write_text(*records, "adminpass", digest_of(ui::text(kWindow, kNew))) &&
+    const bool saved = db::recordset_write_text(*records, "adminpass",
+                                                digest_of(ui::text(names::window, names::编辑框新密码))) &&
                        db::recordset_update(*records);
     if (!saved) {
-        open_admin_table(kWindow, kConnection, kRecordSet);
+        open_admin_table(names::window, names::数据库连接管理员设置, names::记录集管理员设置);
         app::show_error(kNotSaved);
         return;
     }
     app::show_info("恭喜您密码修改成功，重新启动程序后生效！");
-    ui::destroy_window_or_unit(kWindow);
+    ui::destroy_window_or_unit(names::window);
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ int run_program(int& argc, char** argv)
     ui::register_exit_cleanup(release_program_state);
 
     // 4. The start window; its creation reads the configuration and connects.
-    if (!ui::load_window(login::kWindow)) ui::fatal_error("载入启动窗口失败");
+    if (!ui::load_window(forms::login::window)) ui::fatal_error("载入启动窗口失败");
     key_ahead.finish();
 
     // 5. Until no window is left; 6. exit code 0 after the clean-up.

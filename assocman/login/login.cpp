@@ -13,10 +13,7 @@
 namespace login {
 namespace {
 
-const QString kName = forms::login::编辑框用户名;
-const QString kPassword = forms::login::编辑框密码;
-const QString kConnection = forms::login::数据库连接1;
-const QString kRecordSet = forms::login::记录集1;
+namespace names = forms::login;
 
 // The configuration reader reaches the user and this window through here.
 class LoginConfigurationHost final : public assoc::ConfigurationHost {
@@ -25,7 +22,7 @@ public:
     {
         app::show_error(QString::fromStdString(utf8_text));
     }
-    void request_login_close() override { ui::destroy_window_or_unit(kWindow); }
+    void request_login_close() override { ui::destroy_window_or_unit(names::window); }
 };
 
 void on_created()
@@ -41,15 +38,15 @@ void on_created()
     s.database_password = QString::fromStdString(password);
     std::fill(password.begin(), password.end(), '\0');
 
-    ui::set_caption(kWindow, s.association_name + "管理系统");
+    ui::set_caption(names::window, s.association_name + "管理系统");
 
-    db::Connection* connection = ui::connection(kWindow, kConnection);
-    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    db::Connection* connection = ui::connection(names::window, names::数据库连接1);
+    db::RecordSet* records = ui::recordset(names::window, names::记录集1);
     if (!connection || !records) return;
 
     if (!app::connect_program_database(*connection)) {
         app::show_info("数据库连接失败！程序无法正常使用！");
-        ui::destroy_window_or_unit(kWindow);
+        ui::destroy_window_or_unit(names::window);
         return;
     }
     db::recordset_set_connection(*records, *connection);
@@ -57,20 +54,21 @@ void on_created()
 
 void clear_and_refocus(const QString& first, const QString& second)
 {
-    ui::set_text(kWindow, first, "");
-    ui::set_text(kWindow, second, "");
-    ui::set_focus(kWindow, kName);
+    ui::set_text(names::window, first, "");
+    ui::set_text(names::window, second, "");
+    ui::set_focus(names::window, names::编辑框用户名);
 }
 
 void on_login()
 {
-    if (ui::text(kWindow, kName).isEmpty() || ui::text(kWindow, kPassword).isEmpty()) {
+    if (ui::text(names::window, names::编辑框用户名).isEmpty() ||
+        ui::text(names::window, names::编辑框密码).isEmpty()) {
         app::show_info("用户名或密码不为空，请重新输入！");
-        ui::set_focus(kWindow, kName);
+        ui::set_focus(names::window, names::编辑框用户名);
         return;
     }
 
-    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    db::RecordSet* records = ui::recordset(names::window, names::记录集1);
     int rows = 0;
     if (records) {
         // A table that cannot be opened shows the engine's error, counts -1
@@ -89,11 +87,11 @@ void on_login()
         (void)db::recordset_read_text(*records, "adminpass", adminpass);
         (void)db::recordset_read_bool(*records, "disabled", disabled);
 
-        if (ui::text(kWindow, kName).toStdString() == adminname &&
-            assoc::password_digest(ui::text(kWindow, kPassword).toStdString()) == adminpass) {
+        if (ui::text(names::window, names::编辑框用户名).toStdString() == adminname &&
+            assoc::password_digest(ui::text(names::window, names::编辑框密码).toStdString()) == adminpass) {
             if (disabled) {
                 app::show_error("该用户已被锁定！无法完成登陆操作！");
-                clear_and_refocus(kPassword, kName);
+                clear_and_refocus(names::编辑框密码, names::编辑框用户名);
                 return;
             }
             app::state().current_admin = QString::fromStdString(adminname);
@@ -106,14 +104,15 @@ void on_login()
     }
 
     app::show_info("用户名或密码错误！无法完成验证！");
-    clear_and_refocus(kName, kPassword);
+    clear_and_refocus(names::编辑框用户名, names::编辑框密码);
 }
 
 void on_exit() { ui::exit_program(0); }
 
 void on_destroy()
 {
-    if (db::Connection* connection = ui::connection(kWindow, kConnection)) db::db_close(*connection);
+    if (db::Connection* connection = ui::connection(names::window, names::数据库连接1))
+        db::db_close(*connection);
 }
 
 }  // namespace

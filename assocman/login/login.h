@@ -5,8 +5,6 @@
 
 namespace login {
 
-inline constexpr const char* kWindow = forms::login::window;
-
 // Registers the window's handlers under the names its description uses.
 void register_login_handlers();
 

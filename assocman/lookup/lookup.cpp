@@ -10,15 +10,7 @@
 namespace lookup {
 namespace {
 
-const QString kCriterion = forms::member_lookup::编辑框姓名找人;
-const QString kName = forms::member_lookup::编辑框姓名;
-const QString kPhone = forms::member_lookup::编辑框手机号;
-const QString kClass = forms::member_lookup::编辑框系别;
-const QString kNumber = forms::member_lookup::编辑框学号;
-const QString kRemarks = forms::member_lookup::编辑框备注;
-const QString kSave = forms::member_lookup::按钮保存数据;
-const QString kConnection = forms::member_lookup::数据库连接会员查询;
-const QString kRecordSet = forms::member_lookup::记录集会员查询;
+namespace names = forms::member_lookup;
 
 // Lives as long as one opening of the window; the creation clears it, so a
 // member found in an earlier opening never unlocks the boxes.
@@ -30,7 +22,7 @@ struct Found {
 };
 Found found;
 
-db::RecordSet* records() { return ui::recordset(kWindow, kRecordSet); }
+db::RecordSet* records() { return ui::recordset(names::window, names::记录集会员查询); }
 
 // Opening the table may show the engine's error box, during which the window
 // can go away; callers fetch the set again afterwards rather than keep it.
@@ -51,9 +43,9 @@ void on_created()
 {
     found = Found{};
     ui::apply_xp_style(2);
-    ui::set_focus(kWindow, kCriterion);
+    ui::set_focus(names::window, names::编辑框姓名找人);
 
-    db::Connection* connection = ui::connection(kWindow, kConnection);
+    db::Connection* connection = ui::connection(names::window, names::数据库连接会员查询);
     db::RecordSet* set = records();
     if (!connection || !set) return;
 
@@ -63,17 +55,17 @@ void on_created()
         return;
     }
     db::recordset_set_connection(*set, *connection);
-    ui::set_caption(kWindow, s.association_name + "-会员资料库");
+    ui::set_caption(names::window, s.association_name + "-会员资料库");
 }
 
 void on_lookup()
 {
     open_members();
 
-    const QString criterion = ui::text(kWindow, kCriterion);
+    const QString criterion = ui::text(names::window, names::编辑框姓名找人);
     if (criterion.isEmpty()) {
         app::show_info("查找条件不能为空！");
-        ui::set_focus(kWindow, kCriterion);
+        ui::set_focus(names::window, names::编辑框姓名找人);
         return;
     }
 
@@ -89,11 +81,11 @@ void on_lookup()
             // The database gives every row its integer id.
             (void)db::recordset_read_integer(*set, "id", id);
             found.member_id = id;
-            ui::set_text(kWindow, kName, QString::fromStdString(name));
-            ui::set_text(kWindow, kNumber, read_text(*set, "xuehao"));
-            ui::set_text(kWindow, kClass, read_text(*set, "class"));
-            ui::set_text(kWindow, kRemarks, read_text(*set, "otherinfo"));
-            ui::set_text(kWindow, kPhone, read_text(*set, "phonenum"));
+            ui::set_text(names::window, names::编辑框姓名, QString::fromStdString(name));
+            ui::set_text(names::window, names::编辑框学号, read_text(*set, "xuehao"));
+            ui::set_text(names::window, names::编辑框系别, read_text(*set, "class"));
+            ui::set_text(names::window, names::编辑框备注, read_text(*set, "otherinfo"));
+            ui::set_text(names::window, names::编辑框手机号, read_text(*set, "phonenum"));
             found.member_found = true;
             return;
         }
@@ -111,12 +103,12 @@ void on_correct()
         return;
     }
     // The phone number is shown only: this window never writes it.
-    ui::set_edit_mode(kWindow, kName, "normal");
-    ui::set_edit_mode(kWindow, kNumber, "integer");
-    ui::set_edit_mode(kWindow, kClass, "normal");
-    ui::set_edit_mode(kWindow, kRemarks, "normal");
-    ui::set_disabled(kWindow, kSave, false);
-    ui::set_focus(kWindow, kName);
+    ui::set_edit_mode(names::window, names::编辑框姓名, "normal");
+    ui::set_edit_mode(names::window, names::编辑框学号, "integer");
+    ui::set_edit_mode(names::window, names::编辑框系别, "normal");
+    ui::set_edit_mode(names::window, names::编辑框备注, "normal");
+    ui::set_disabled(names::window, names::按钮保存数据, false);
+    ui::set_focus(names::window, names::编辑框姓名);
 }
 
 void on_save()
@@ -134,10 +126,14 @@ void on_save()
     (void)db::recordset_move_first(*set);
     bool saved = db::recordset_find(*set, "id=" + std::to_string(found.member_id), db::Search::forward);
     if (saved) {
-        saved = db::recordset_write_text(*set, "name", ui::text(kWindow, kName).toStdString()) &&
-                db::recordset_write_text(*set, "xuehao", ui::text(kWindow, kNumber).toStdString()) &&
-                db::recordset_write_text(*set, "class", ui::text(kWindow, kClass).toStdString()) &&
-                db::recordset_write_text(*set, "otherinfo", ui::text(kWindow, kRemarks).toStdString()) &&
+        saved = db::recordset_write_text(*set, "name",
+                                         ui::text(names::window, names::编辑框姓名).toStdString()) &&
+                db::recordset_write_text(*set, "xuehao",
+                                         ui::text(names::window, names::编辑框学号).toStdString()) &&
+                db::recordset_write_text(*set, "class",
+                                         ui::text(names::window, names::编辑框系别).toStdString()) &&
+                db::recordset_write_text(*set, "otherinfo",
+                                         ui::text(names::window, names::编辑框备注).toStdString()) &&
                 db::recordset_update(*set);
     }
     if (!saved) {
@@ -146,9 +142,10 @@ void on_save()
         app::show_error("抱歉，本条数据未能更新！");
         return;
     }
-    for (const QString& box : {kName, kNumber, kClass, kRemarks}) ui::set_edit_mode(kWindow, box, "readonly");
-    ui::set_disabled(kWindow, kSave, true);
-    ui::set_focus(kWindow, kCriterion);
+    for (const char* box : {names::编辑框姓名, names::编辑框学号, names::编辑框系别, names::编辑框备注})
+        ui::set_edit_mode(names::window, box, "readonly");
+    ui::set_disabled(names::window, names::按钮保存数据, true);
+    ui::set_focus(names::window, names::编辑框姓名找人);
     app::show_info("恭喜您！本条数据已更新！");
 }
 

@@ -6,8 +6,6 @@
 
 namespace lookup {
 
-inline constexpr const char* kWindow = forms::member_lookup::window;
-
 // Registers the window's handlers under the names its description uses.
 void register_lookup_handlers();
 

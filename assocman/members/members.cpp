@@ -12,31 +12,21 @@
 namespace members {
 namespace {
 
-const QString kAddConnection = forms::member_add::数据库连接成员添加;
-const QString kAddRecordSet = forms::member_add::记录集成员添加;
-const QString kName = forms::member_add::编辑框姓名;
-const QString kPhone = forms::member_add::编辑框手机号;
-const QString kDepartment = forms::member_add::编辑框系别;
-const QString kNumber = forms::member_add::编辑框编号;
-const QString kMale = forms::member_add::单选框1;
-const QString kFemale = forms::member_add::单选框2;
-
-const QString kListConnection = forms::member_list::数据库连接成员列表;
-const QString kListRecordSet = forms::member_list::记录集成员列表;
-const QString kList = forms::member_list::超级列表框1;
+namespace add = forms::member_add;
+namespace list = forms::member_list;
 
 // ---- member add -------------------------------------------------------------
 
 void add_on_created()
 {
     ui::apply_xp_style(2);
-    ui::set_caption(kAddWindow, app::state().association_name + "-成员添加");
+    ui::set_caption(add::window, app::state().association_name + "-成员添加");
 
-    db::Connection* connection = ui::connection(kAddWindow, kAddConnection);
-    db::RecordSet* records = ui::recordset(kAddWindow, kAddRecordSet);
+    db::Connection* connection = ui::connection(add::window, add::数据库连接成员添加);
+    db::RecordSet* records = ui::recordset(add::window, add::记录集成员添加);
     if (!connection || !records || !app::connect_program_database(*connection)) {
         app::show_error("与数据库连接失败，无法添加成员！");
-        ui::destroy_window_or_unit(kAddWindow);
+        ui::destroy_window_or_unit(add::window);
         return;
     }
     db::recordset_set_connection(*records, *connection);
@@ -44,25 +34,28 @@ void add_on_created()
 
 void add_on_add()
 {
-    if (ui::text(kAddWindow, kName).isEmpty() || ui::text(kAddWindow, kPhone).isEmpty()) {
+    if (ui::text(add::window, add::编辑框姓名).isEmpty() ||
+        ui::text(add::window, add::编辑框手机号).isEmpty()) {
         app::show_info("姓名或手机不能为空，请重新编辑后再添加！");
-        ui::set_focus(kAddWindow, kName);
+        ui::set_focus(add::window, add::编辑框姓名);
         return;
     }
 
     QString sex;
-    if (ui::is_checked(kAddWindow, kMale)) sex = "男";
-    if (ui::is_checked(kAddWindow, kFemale)) sex = "女";
+    if (ui::is_checked(add::window, add::单选框1)) sex = "男";
+    if (ui::is_checked(add::window, add::单选框2)) sex = "女";
 
     // The typed texts go in as bound values, so a quote in a name is stored as
     // typed instead of breaking the statement (or running as SQL).
     const std::vector<db::Param> values = {
-        ui::text(kAddWindow, kName).toStdString(),       ui::text(kAddWindow, kPhone).toStdString(),
-        ui::text(kAddWindow, kDepartment).toStdString(), sex.toStdString(),
-        ui::text(kAddWindow, kNumber).toStdString(),
+        ui::text(add::window, add::编辑框姓名).toStdString(),
+        ui::text(add::window, add::编辑框手机号).toStdString(),
+        ui::text(add::window, add::编辑框系别).toStdString(),
+        sex.toStdString(),
+        ui::text(add::window, add::编辑框编号).toStdString(),
     };
 
-    db::RecordSet* records = ui::recordset(kAddWindow, kAddRecordSet);
+    db::RecordSet* records = ui::recordset(add::window, add::记录集成员添加);
     const bool added =
         records &&
         db::recordset_open(*records, "insert into causer (name,phonenum,class,sex,xuehao) values (?,?,?,?,?)",
@@ -73,8 +66,9 @@ void add_on_add()
     }
 
     app::show_info("恭喜您，成员添加成功！");
-    for (const QString& box : {kName, kPhone, kDepartment, kNumber}) ui::set_text(kAddWindow, box, "");
-    ui::set_focus(kAddWindow, kName);
+    for (const char* box : {add::编辑框姓名, add::编辑框手机号, add::编辑框系别, add::编辑框编号})
+        ui::set_text(add::window, box, "");
+    ui::set_focus(add::window, add::编辑框姓名);
 }
 
 // ---- member list ------------------------------------------------------------
@@ -82,14 +76,14 @@ void add_on_add()
 void list_on_created()
 {
     ui::apply_xp_style(2);
-    ui::set_caption(kListWindow, app::state().association_name + "-成员列表");
+    ui::set_caption(list::window, app::state().association_name + "-成员列表");
 
-    db::Connection* connection = ui::connection(kListWindow, kListConnection);
-    db::RecordSet* records = ui::recordset(kListWindow, kListRecordSet);
+    db::Connection* connection = ui::connection(list::window, list::数据库连接成员列表);
+    db::RecordSet* records = ui::recordset(list::window, list::记录集成员列表);
     if (!connection || !records || !app::connect_program_database(*connection)) {
         ui::message_box("抱歉，与数据库通信失败，无法为您打开成员列表！", ui::Buttons::ok, ui::Icon::warning,
                         "数据库错误");
-        ui::destroy_window_or_unit(kListWindow);
+        ui::destroy_window_or_unit(list::window);
         return;
     }
     db::recordset_set_connection(*records, *connection);
@@ -98,7 +92,7 @@ void list_on_created()
     (void)db::recordset_open(*records, "select * from causer", db::Source::sql);
     // The list reads the set's rows as it draws them: one snapshot, no copy.
     // Columns as the header shows them: name, phone, number, sex, department, remarks.
-    ui::show_recordset_rows(kListWindow, kList, kListRecordSet,
+    ui::show_recordset_rows(list::window, list::超级列表框1, list::记录集成员列表,
                             {"name", "phonenum", "xuehao", "sex", "class", "otherinfo"});
 }
 

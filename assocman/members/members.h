@@ -6,9 +6,6 @@
 
 namespace members {
 
-inline constexpr const char* kAddWindow = forms::member_add::window;
-inline constexpr const char* kListWindow = forms::member_list::window;
-
 // Registers both windows' handlers under the names their descriptions use.
 void register_members_handlers();
 

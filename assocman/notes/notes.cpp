@@ -12,20 +12,11 @@
 namespace notes {
 namespace {
 
-const QString kShownTitle = forms::notes::透明标签问题标题;
-const QString kShownCategory = forms::notes::透明标签问题分类;
-const QString kShownTime = forms::notes::透明标签问题时间;
-const QString kShownBody = forms::notes::编辑框问题内容;
-const QString kNoteList = forms::notes::列表框问题列表;
-const QString kInputTitle = forms::notes::编辑框输入标题;
-const QString kInputBody = forms::notes::编辑框输入内容;
-const QString kCategory = forms::notes::组合框1;
-const QString kConnection = forms::notes::数据库连接课堂问题;
-const QString kRecordSet = forms::notes::记录集课堂问题;
+namespace names = forms::notes;
 
 // Looked up afresh after anything that may show a box: a box lets a posted
 // close through, and the set goes with its window.
-db::RecordSet* notes_set() { return ui::recordset(kWindow, kRecordSet); }
+db::RecordSet* notes_set() { return ui::recordset(names::window, names::记录集课堂问题); }
 
 std::string read_text(db::RecordSet& set, const std::string& field)
 {
@@ -36,10 +27,10 @@ std::string read_text(db::RecordSet& set, const std::string& field)
 
 void clear_shown_note()
 {
-    ui::set_text(kWindow, kShownTitle, "");
-    ui::set_text(kWindow, kShownTime, "");
-    ui::set_text(kWindow, kShownCategory, "");
-    ui::set_text(kWindow, kShownBody, "");
+    ui::set_text(names::window, names::透明标签问题标题, "");
+    ui::set_text(names::window, names::透明标签问题时间, "");
+    ui::set_text(names::window, names::透明标签问题分类, "");
+    ui::set_text(names::window, names::编辑框问题内容, "");
 }
 
 // Notes are known by title alone: the row behind a list item is the first
@@ -86,17 +77,21 @@ bool store_note(db::RecordSet& set, const std::string& title, const std::string&
     return saved;
 }
 
-QString selected_title() { return ui::item_text(kWindow, kNoteList, ui::current_index(kWindow, kNoteList)); }
+QString selected_title()
+{
+    return ui::item_text(names::window, names::列表框问题列表,
+                         ui::current_index(names::window, names::列表框问题列表));
+}
 
 void on_created()
 {
     ui::apply_xp_style(2);
     const app::ProgramState& s = app::state();
 
-    db::Connection* connection = ui::connection(kWindow, kConnection);
+    db::Connection* connection = ui::connection(names::window, names::数据库连接课堂问题);
     // Left to the record set: its opening reports a connection that failed.
     if (connection) (void)app::connect_program_database(*connection);
-    ui::set_caption(kWindow, s.association_name + "-课堂问题与记录");
+    ui::set_caption(names::window, s.association_name + "-课堂问题与记录");
 
     db::RecordSet* set = notes_set();
     if (set && connection) {
@@ -106,14 +101,14 @@ void on_created()
         set = notes_set();  // the open may have shown the engine's error
     }
     // Drops the designer's placeholder from the note fields.
-    ui::set_text(kWindow, kShownTitle, "");
-    ui::set_text(kWindow, kShownCategory, "");
-    ui::set_text(kWindow, kShownTime, "");
-    ui::set_text(kWindow, kShownBody, "");
+    ui::set_text(names::window, names::透明标签问题标题, "");
+    ui::set_text(names::window, names::透明标签问题分类, "");
+    ui::set_text(names::window, names::透明标签问题时间, "");
+    ui::set_text(names::window, names::编辑框问题内容, "");
     if (!set) return;
     const int rows = db::record_count(*set);
     for (int row = 0; row < rows; ++row) {
-        ui::add_item(kWindow, kNoteList, QString::fromStdString(read_text(*set, "title")));
+        ui::add_item(names::window, names::列表框问题列表, QString::fromStdString(read_text(*set, "title")));
         (void)db::recordset_move_next(*set);  // a fresh set: only the end refuses it
     }
 }
@@ -126,18 +121,18 @@ void on_show_note()
     db::DateTime time;
     // A time that is NULL or no date-time shows as the zero date-time.
     (void)db::recordset_read_datetime(*set, "time", time);
-    ui::set_text(kWindow, kShownTitle, QString::fromStdString(read_text(*set, "title")));
-    ui::set_text(kWindow, kShownTime,
+    ui::set_text(names::window, names::透明标签问题标题, QString::fromStdString(read_text(*set, "title")));
+    ui::set_text(names::window, names::透明标签问题时间,
                  QString::fromStdString(assoc::date_time_text(time.year, time.month, time.day, time.hour,
                                                               time.minute, time.second)));
-    ui::set_text(kWindow, kShownCategory, QString::fromStdString(read_text(*set, "class")));
-    ui::set_text(kWindow, kShownBody, QString::fromStdString(read_text(*set, "text")));
+    ui::set_text(names::window, names::透明标签问题分类, QString::fromStdString(read_text(*set, "class")));
+    ui::set_text(names::window, names::编辑框问题内容, QString::fromStdString(read_text(*set, "text")));
 }
 
 void on_submit()
 {
-    const QString title = ui::text(kWindow, kInputTitle);
-    const QString body = ui::text(kWindow, kInputBody);
+    const QString title = ui::text(names::window, names::编辑框输入标题);
+    const QString body = ui::text(names::window, names::编辑框输入内容);
     if (title.isEmpty() || body.isEmpty()) {
         app::show_info("标题和内容为必填项！请重新输入！");
         return;
@@ -149,7 +144,8 @@ void on_submit()
         return;
     }
 
-    const QString category = ui::item_text(kWindow, kCategory, ui::current_index(kWindow, kCategory));
+    const QString category =
+        ui::item_text(names::window, names::组合框1, ui::current_index(names::window, names::组合框1));
     if (!set || !store_note(*set, title.toStdString(), body.toStdString(), category.toStdString())) {
         // The boxes keep what was typed, so nothing is lost when it is sent again.
         app::show_error("抱歉，数据添加失败！请稍后重新提交！");
@@ -157,10 +153,10 @@ void on_submit()
     }
 
     app::show_info("恭喜您！数据添加成功！");
-    ui::add_item(kWindow, kNoteList, title);
-    ui::set_text(kWindow, kInputTitle, "");
-    ui::set_text(kWindow, kInputBody, "");
-    ui::set_current_index(kWindow, kCategory, 0);
+    ui::add_item(names::window, names::列表框问题列表, title);
+    ui::set_text(names::window, names::编辑框输入标题, "");
+    ui::set_text(names::window, names::编辑框输入内容, "");
+    ui::set_current_index(names::window, names::组合框1, 0);
 }
 
 void on_delete()
@@ -171,16 +167,18 @@ void on_delete()
     }
     // With nothing selected the empty text would still match a note stored
     // without a title by other means, and delete a note nobody chose.
-    const int selected = ui::current_index(kWindow, kNoteList);
+    const int selected = ui::current_index(names::window, names::列表框问题列表);
     if (selected < 0) return;
 
     db::RecordSet* set = notes_set();
-    if (!set || !move_to_note(*set, ui::item_text(kWindow, kNoteList, selected).toStdString())) return;
+    if (!set ||
+        !move_to_note(*set, ui::item_text(names::window, names::列表框问题列表, selected).toStdString()))
+        return;
     if (!db::recordset_delete(*set, db::Delete::current)) {
         app::show_error("抱歉，记录删除失败！请稍后重试！");
         return;
     }
-    ui::remove_item(kWindow, kNoteList, selected);
+    ui::remove_item(names::window, names::列表框问题列表, selected);
     clear_shown_note();
 }
 

@@ -6,8 +6,6 @@
 
 namespace notes {
 
-inline constexpr const char* kWindow = forms::notes::window;
-
 // Registers the window's handlers under the names its description uses.
 void register_notes_handlers();
 

@@ -11,10 +11,7 @@
 namespace randompick {
 namespace {
 
-const QString kNameLabel = forms::random_pick::透明标签显示姓名;
-const QString kTimer = forms::random_pick::时钟随机滚动抽取;
-const QString kConnection = forms::random_pick::数据库连接随机选人;
-const QString kRecordSet = forms::random_pick::记录集随机选人;
+namespace names = forms::random_pick;
 
 constexpr int kRollPeriodMs = 10;
 
@@ -23,12 +20,12 @@ void on_created()
     auto& s = app::state();
     ui::apply_xp_style(2);
 
-    db::Connection* connection = ui::connection(kWindow, kConnection);
-    db::RecordSet* records = ui::recordset(kWindow, kRecordSet);
+    db::Connection* connection = ui::connection(names::window, names::数据库连接随机选人);
+    db::RecordSet* records = ui::recordset(names::window, names::记录集随机选人);
     // A failed connection leaves the set unopened, which then yields no names.
     if (connection) (void)app::connect_program_database(*connection);
 
-    ui::set_caption(kWindow, s.association_name + "-随机选人功能");
+    ui::set_caption(names::window, s.association_name + "-随机选人功能");
 
     // Start from the table as it stands now: names left over from an earlier
     // opening could be members the roll call no longer lists, and repeats
@@ -53,21 +50,21 @@ void on_created()
     generator().seed_from_clock(milliseconds_since_boot());
 }
 
-void on_start() { ui::set_timer_interval(kWindow, kTimer, kRollPeriodMs); }
+void on_start() { ui::set_timer_interval(names::window, names::时钟随机滚动抽取, kRollPeriodMs); }
 
 void on_tick()
 {
-    const QStringList& names = app::state().pick_names;
+    const QStringList& candidates = app::state().pick_names;
     // With nobody to pick from the label keeps what it shows.
-    if (names.isEmpty()) return;
-    const std::size_t position = generator().pick_position(static_cast<std::size_t>(names.size()));
-    ui::set_text(kWindow, kNameLabel, names.at(static_cast<qsizetype>(position)));
+    if (candidates.isEmpty()) return;
+    const std::size_t position = generator().pick_position(static_cast<std::size_t>(candidates.size()));
+    ui::set_text(names::window, names::透明标签显示姓名, candidates.at(static_cast<qsizetype>(position)));
 }
 
 void on_stop()
 {
-    ui::set_timer_interval(kWindow, kTimer, 0);
-    const QString picked = ui::text(kWindow, kNameLabel);
+    ui::set_timer_interval(names::window, names::时钟随机滚动抽取, 0);
+    const QString picked = ui::text(names::window, names::透明标签显示姓名);
     // Queued behind anything still being said; the window never waits for it.
     if (const auto& voice = app::state().pick_voice) voice->speak(picked.toStdString());
 }

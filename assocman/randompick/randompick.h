@@ -6,8 +6,6 @@
 
 namespace randompick {
 
-inline constexpr const char* kWindow = forms::random_pick::window;
-
 // Registers the window's handlers under the names its description uses.
 void register_randompick_handlers();
 

@@ -17,18 +17,15 @@
 namespace rollcall {
 namespace {
 
-const QString kNameLabel = forms::rollcall::透明标签姓名;
-const QString kConnection = forms::rollcall::数据库连接会员点名;
-const QString kList = forms::rollcall::记录集会员点名;
-const QString kAdder = forms::rollcall::记录集添加;
+namespace names = forms::rollcall;
 
 const char* const kPresentTitle = "--------已签到会员列表--------";
 const char* const kAbsentTitle = "--------本次缺席会员列表--------";
 
 // Record sets are looked up again after anything that may show a box: the
 // box keeps events flowing, and the window may be gone when it returns.
-db::RecordSet* list() { return ui::recordset(kWindow, kList); }
-db::Connection* connection() { return ui::connection(kWindow, kConnection); }
+db::RecordSet* list() { return ui::recordset(names::window, names::记录集会员点名); }
+db::Connection* connection() { return ui::connection(names::window, names::数据库连接会员点名); }
 
 QString name_of_current_row()
 {
@@ -38,7 +35,7 @@ QString name_of_current_row()
     return QString::fromStdString(name);
 }
 
-void show_name(const QString& name) { ui::set_text(kWindow, kNameLabel, name); }
+void show_name(const QString& name) { ui::set_text(names::window, names::透明标签姓名, name); }
 
 void speak(const QString& text)
 {
@@ -74,7 +71,7 @@ Rebuild rebuild_list()
     for (int i = 0; i < members; ++i) {
         std::string name;
         (void)db::recordset_read_text(*set, "name", name);  // unreadable: goes in as the empty text
-        db::RecordSet* adder = ui::recordset(kWindow, kAdder);
+        db::RecordSet* adder = ui::recordset(names::window, names::记录集添加);
         if (!adder) return Rebuild::window_gone;
         // A refused insert has shown the engine's error; that member is left
         // out and the others go in. A failure that ended the transaction
@@ -98,7 +95,7 @@ void on_created()
 
     db::Connection* c = connection();
     db::RecordSet* set = list();
-    db::RecordSet* adder = ui::recordset(kWindow, kAdder);
+    db::RecordSet* adder = ui::recordset(names::window, names::记录集添加);
     if (!c || !set || !adder) return;
 
     // A failed connection fails the rebuild below.
@@ -106,7 +103,7 @@ void on_created()
     db::recordset_set_connection(*set, *c);
     db::recordset_set_connection(*adder, *c);
 
-    ui::set_caption(kWindow, s.association_name + "-电子点名系统");
+    ui::set_caption(names::window, s.association_name + "-电子点名系统");
 
     switch (rebuild_list()) {
         case Rebuild::window_gone:
@@ -121,7 +118,7 @@ void on_created()
                 (void)db::rollback_transaction(*c);
             }
             app::show_error("抱歉，点名名单未能生成！请稍后重试！");
-            ui::destroy_window_or_unit(kWindow);
+            ui::destroy_window_or_unit(names::window);
             return;
         case Rebuild::done:
             break;
@@ -248,7 +245,7 @@ void on_next()
     show_name(name_of_current_row());
 }
 
-void on_speak_again() { speak(ui::text(kWindow, kNameLabel)); }
+void on_speak_again() { speak(ui::text(names::window, names::透明标签姓名)); }
 
 void on_destroy()
 {

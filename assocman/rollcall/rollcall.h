@@ -9,8 +9,6 @@
 
 namespace rollcall {
 
-inline constexpr const char* kWindow = forms::rollcall::window;
-
 // Registers the window's handlers under the names its description uses.
 void register_rollcall_handlers();
 

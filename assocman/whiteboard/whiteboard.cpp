@@ -14,14 +14,13 @@
 namespace whiteboard {
 namespace {
 
-const QString kEditor = QString::fromLatin1(kEditorWindow);
-const QString kHelp = QString::fromLatin1(kHelpWindow);
+namespace editor = forms::whiteboard_editor;
 
 constexpr std::array<const char*, 4> kBoxes{
-    forms::whiteboard_editor::编辑框第一句,
-    forms::whiteboard_editor::编辑框第二句,
-    forms::whiteboard_editor::编辑框第三句,
-    forms::whiteboard_editor::编辑框第四句,
+    editor::编辑框第一句,
+    editor::编辑框第二句,
+    editor::编辑框第三句,
+    editor::编辑框第四句,
 };
 
 QString box(std::size_t i) { return QString::fromUtf8(kBoxes[i]); }
@@ -36,7 +35,7 @@ void editor_created()
     auto& st = app::state();
     ui::apply_xp_style(2);
     st.editor_working_folder = ui::get_current_directory() + QLatin1Char('/');
-    ui::set_caption(kEditor, st.association_name + QStringLiteral("课堂要点修改"));
+    ui::set_caption(editor::window, st.association_name + QStringLiteral("课堂要点修改"));
 
     whiteboard_file::Whiteboard board = whiteboard_file::read_whiteboard_file(whiteboard_path());
     st.editor_whiteboard_text = std::move(board.text);
@@ -45,26 +44,27 @@ void editor_created()
     // user to write afresh rather than shown in part.
     if (st.editor_whiteboard_lines.size() != static_cast<qsizetype>(kBoxes.size())) return;
     for (std::size_t i = 0; i < kBoxes.size(); ++i)
-        ui::set_text(kEditor, box(i), st.editor_whiteboard_lines[static_cast<qsizetype>(i)]);
+        ui::set_text(editor::window, box(i), st.editor_whiteboard_lines[static_cast<qsizetype>(i)]);
 }
 
 void editor_save()
 {
     QStringList before;
     for (std::size_t i = 0; i < kBoxes.size(); ++i) {
-        const QString text = ui::text(kEditor, box(i));
+        const QString text = ui::text(editor::window, box(i));
         before.append(text);
-        if (!text.isEmpty()) ui::set_text(kEditor, box(i), QString::number(i + 1) + QLatin1Char('.') + text);
+        if (!text.isEmpty())
+            ui::set_text(editor::window, box(i), QString::number(i + 1) + QLatin1Char('.') + text);
     }
 
     QStringList pieces;
-    for (std::size_t i = 0; i < kBoxes.size(); ++i) pieces.append(ui::text(kEditor, box(i)));
+    for (std::size_t i = 0; i < kBoxes.size(); ++i) pieces.append(ui::text(editor::window, box(i)));
 
     if (!whiteboard_file::write_whiteboard_file(whiteboard_path(), pieces)) {
         // The numbers only belong in the boxes once they are on disk; leaving
         // them would number every line twice when the user tries again.
         for (std::size_t i = 0; i < kBoxes.size(); ++i)
-            ui::set_text(kEditor, box(i), before[static_cast<qsizetype>(i)]);
+            ui::set_text(editor::window, box(i), before[static_cast<qsizetype>(i)]);
         app::show_error(QStringLiteral("抱歉，课堂要点数据保存失败！"));
         return;
     }
@@ -121,7 +121,7 @@ QString help_text()
     return lines.join(QStringLiteral("\r\n"));
 }
 
-void help_created() { ui::set_text(kHelp, forms::help::编辑框1, help_text()); }
+void help_created() { ui::set_text(forms::help::window, forms::help::编辑框1, help_text()); }
 
 }  // namespace
 

@@ -8,10 +8,6 @@
 
 namespace whiteboard {
 
-inline constexpr const char* kEditorWindow = forms::whiteboard_editor::window;
-inline constexpr const char* kAboutWindow = forms::about::window;
-inline constexpr const char* kHelpWindow = forms::help::window;
-
 // Registers the "whiteboard_editor.*", "about.*" and "help.*" handlers that
 // their descriptions bind.
 void register_whiteboard_handlers();

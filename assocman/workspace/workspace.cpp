@@ -26,9 +26,6 @@ namespace {
 
 namespace names = forms::workspace;
 
-const QString kWindow = names::window;
-const QString kTray = names::托盘图标1;
-
 struct MenuEntry {
     const char* handler;  // the item's handler
     const char* item;     // menu item name
@@ -61,9 +58,11 @@ void on_created()
     auto& st = app::state();
     st.workspace_admin = st.current_admin;
     ui::destroy_window_or_unit(forms::login::window);
-    ui::set_caption(kWindow, st.association_name + QStringLiteral("-Ardenvo管理系统主工作区  当前管理用户:") +
-                                 st.workspace_admin);
-    ui::set_text(kWindow, names::透明标签1, st.association_name + QStringLiteral("-ArdenvoTarnwickV1.0"));
+    ui::set_caption(
+        names::window,
+        st.association_name + QStringLiteral("-Ardenvo管理系统主工作区  当前管理用户:") + st.workspace_admin);
+    ui::set_text(names::window, names::透明标签1,
+                 st.association_name + QStringLiteral("-ArdenvoTarnwickV1.0"));
     ui::apply_xp_style(2);
 
     st.working_folder = ui::get_current_directory() + QLatin1Char('/');
@@ -75,7 +74,7 @@ void on_created()
     // rather than a cut-off part of it.
     if (st.whiteboard_lines.size() <= static_cast<qsizetype>(kLineLabels.size())) {
         for (qsizetype i = 0; i < st.whiteboard_lines.size(); ++i)
-            ui::set_text(kWindow, QString::fromUtf8(kLineLabels[static_cast<std::size_t>(i)]),
+            ui::set_text(names::window, QString::fromUtf8(kLineLabels[static_cast<std::size_t>(i)]),
                          st.whiteboard_lines[i]);
     }
 
@@ -83,27 +82,27 @@ void on_created()
     // greyed out instead of doing nothing when chosen.
     for (const auto& entry : kMenu) {
         if (!ui::has_description(QString::fromUtf8(entry.window)))
-            ui::set_disabled(kWindow, QString::fromUtf8(entry.item), true);
+            ui::set_disabled(names::window, QString::fromUtf8(entry.item), true);
     }
 }
 
 void on_moved()
 {
-    if (!ui::is_minimised(kWindow)) return;
+    if (!ui::is_minimised(names::window)) return;
     // Without a notification area the icon could never be double-clicked,
     // and a hidden window would be lost for good; it stays an ordinary
     // minimised window there.
     if (!ui::tray_available()) return;
-    ui::show_tray_icon(kWindow, kTray);
-    ui::hide_window(kWindow);
+    ui::show_tray_icon(names::window, names::托盘图标1);
+    ui::hide_window(names::window);
 }
 
 void on_tray_double_click()
 {
     // A placement only takes effect on a visible window, hence show first.
-    ui::show_window(kWindow);
-    ui::restore_centred(kWindow);
-    ui::hide_tray_icon(kWindow, kTray);
+    ui::show_window(names::window);
+    ui::restore_centred(names::window);
+    ui::hide_tray_icon(names::window, names::托盘图标1);
 }
 
 void on_credit_pressed()
@@ -126,7 +125,7 @@ void register_workspace_handlers()
         // A window without a description has its item disabled at creation,
         // so the item that runs this has a window to open.
         ui::register_handler(QString::fromUtf8(entry.handler),
-                             [window] { (void)ui::load_window(window, kWindow); });
+                             [window] { (void)ui::load_window(window, names::window); });
     }
 }
 

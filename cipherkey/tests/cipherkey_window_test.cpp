@@ -20,8 +20,8 @@
 
 namespace {
 
-using cipherkey::kWindow;
 using cipherkey::testing::CipherkeyWindow;
+using cipherkey::testing::kWindow;
 
 const QString kPassword = QStringLiteral("编辑框原密码");
 const QString kCiphertext = QStringLiteral("编辑框数据库密文");

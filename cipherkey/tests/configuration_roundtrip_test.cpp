@@ -16,7 +16,7 @@
 
 namespace {
 
-using cipherkey::kWindow;
+using cipherkey::testing::kWindow;
 
 class CountingHost final : public assoc::ConfigurationHost {
 public:

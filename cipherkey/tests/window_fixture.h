@@ -14,6 +14,8 @@
 
 namespace cipherkey::testing {
 
+inline const QString kWindow = QStringLiteral("cipherkey");
+
 class CipherkeyWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite()

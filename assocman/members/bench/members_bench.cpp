@@ -37,7 +37,7 @@
 
 namespace {
 
-const QString kList = members::kListWindow;
+const QString kList = QStringLiteral("member_list");
 const QString kTable = "超级列表框1";
 const std::string kKey = "社团密钥";
 

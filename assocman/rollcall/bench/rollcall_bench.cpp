@@ -102,11 +102,11 @@ void RollCallOpens(benchmark::State& state)
     ui::set_program_directory(QString::fromStdString(data.dir()));
     for (auto _ : state) {
         // A window that did not open has no list, which the check below reports.
-        (void)ui::load_window(rollcall::kWindow);
+        (void)ui::load_window(forms::rollcall::window);
         state.PauseTiming();
-        const db::RecordSet* list = ui::recordset(rollcall::kWindow, kList);
+        const db::RecordSet* list = ui::recordset(forms::rollcall::window, kList);
         if (!list || db::record_count(*list) != members) state.SkipWithError("the list was not built");
-        ui::destroy_window_or_unit(rollcall::kWindow);
+        ui::destroy_window_or_unit(forms::rollcall::window);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         state.ResumeTiming();

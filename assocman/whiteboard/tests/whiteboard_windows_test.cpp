@@ -32,9 +32,9 @@ namespace {
 
 using namespace std::string_literals;
 
-const QString kEditor = QString::fromLatin1(whiteboard::kEditorWindow);
-const QString kAbout = QString::fromLatin1(whiteboard::kAboutWindow);
-const QString kHelp = QString::fromLatin1(whiteboard::kHelpWindow);
+const QString kEditor = QStringLiteral("whiteboard_editor");
+const QString kAbout = QStringLiteral("about");
+const QString kHelp = QStringLiteral("help");
 const QStringList kBoxes{QStringLiteral("编辑框第一句"), QStringLiteral("编辑框第二句"),
                          QStringLiteral("编辑框第三句"), QStringLiteral("编辑框第四句")};
 
