@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QString>
 #include <cstdlib>
-#include <exception>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -25,6 +24,7 @@
 #include "core/configuration.h"
 #include "core/wipe.h"
 #include "platform/db/db.h"
+#include "platform/ui/ahead.h"
 #include "platform/ui/runtime.h"
 
 namespace app {
@@ -47,60 +47,29 @@ public:
 };
 
 // Deriving the database key is most of the login window's connection, and
-// that connection is made before the window is shown. So the derivation starts
-// first thing, on a thread of its own, and runs beside the start of the
-// runtime and the building of the window; the connection then finds the key
-// ready, or waits for the rest of it. Nothing else changes: the window still
-// reads the configuration and connects as before, and appears only once
-// connected.
-class KeyDerivationAhead {
-public:
-    KeyDerivationAhead()
-    {
-        // The runtime that knows the program folder is not started yet.
-        std::error_code error;
-        const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-        if (error) return;
-        // The configuration is read on the thread as well: none of it is Qt
-        // or depends on the locale the application sets meanwhile.
-        try {
-            thread_ = std::thread([folder = program.parent_path().string()] {
-                try {
-                    derive(folder);
-                } catch (const std::exception&) {
-                    // Out of memory here: the connection derives the key itself.
-                }
-            });
-        } catch (const std::system_error&) {
-            // No thread: the connection derives the key itself, as it would.
-        }
-    }
-    ~KeyDerivationAhead() { finish(); }
-    KeyDerivationAhead(const KeyDerivationAhead&) = delete;
-    KeyDerivationAhead& operator=(const KeyDerivationAhead&) = delete;
-
-    void finish()
-    {
-        if (thread_.joinable()) thread_.join();
-    }
-
-private:
+// that connection is made before the window is shown. So the derivation runs
+// ahead, first thing, beside the start of the runtime and the building of the
+// window; the connection then finds the key ready, or waits for the rest of
+// it. Nothing else changes: the window still reads the configuration and
+// connects as before, and appears only once connected. The configuration is
+// read here as well: none of it is Qt or depends on the locale the
+// application sets meanwhile.
+void derive_first_key()
+{
+    // The runtime that knows the program folder is not started yet.
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return;
+    const std::string folder = program.parent_path().string();
+    SilentConfigurationHost host;
+    std::string name;
     struct Secret {
         std::string text;
         ~Secret() { assoc::secure_wipe(text); }
-    };
-
-    static void derive(const std::string& folder)
-    {
-        SilentConfigurationHost host;
-        std::string name;
-        Secret password;
-        assoc::load_configuration(folder, host, name, password.text);
-        if (!password.text.empty()) db::derive_key(program_database_file(folder), password.text);
-    }
-
-    std::thread thread_;
-};
+    } password;
+    assoc::load_configuration(folder, host, name, password.text);
+    if (!password.text.empty()) db::derive_key(program_database_file(folder), password.text);
+}
 
 }  // namespace
 
@@ -119,10 +88,12 @@ void register_all_handlers()
 
 int run_program(int& argc, char** argv)
 {
-    KeyDerivationAhead key_ahead;
+    // Should either not run ahead, the connection derives the key and step 1
+    // reads the descriptions, as they would.
+    ui::Ahead<void> key_ahead(derive_first_key);
     // Read beside the start of the runtime; step 1 checks them as always, and
     // a broken one is still reported there, before any window.
-    const ui::DescriptionsAhead descriptions_ahead(kDescriptions);
+    ui::Ahead<ui::DescriptionsRead> descriptions_ahead([] { return ui::read_descriptions(kDescriptions); });
 
     // 1. The runtime; the program folder becomes the current directory, so
     //    the whiteboard and the reports land in usertext beside the program.
@@ -131,7 +102,9 @@ int run_program(int& argc, char** argv)
     QDir::setCurrent(ui::get_program_directory());
     register_all_handlers();
     QString error;
-    if (!ui::load_descriptions(kDescriptions, &error)) ui::fatal_error("载入启动窗口失败\n" + error);
+    if (!ui::load_descriptions(kDescriptions, &error, /*stub_handlers=*/false, descriptions_ahead.take())) {
+        ui::fatal_error("载入启动窗口失败\n" + error);
+    }
 
     // 2. Program-wide state; 3. its clean-up, run once whichever way we end.
     init_program_state();
@@ -139,7 +112,7 @@ int run_program(int& argc, char** argv)
 
     // 4. The start window; its creation reads the configuration and connects.
     if (!ui::load_window(forms::login::window)) ui::fatal_error("载入启动窗口失败");
-    key_ahead.finish();
+    key_ahead.take();
 
     // 5. Until no window is left; 6. exit code 0 after the clean-up.
     ui::run_message_loop();

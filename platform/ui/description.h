@@ -15,6 +15,9 @@
 #include <memory>
 #include <optional>
 
+class QJsonDocument;
+struct QJsonParseError;
+
 namespace ui::detail {
 
 enum class ControlType {
@@ -133,6 +136,10 @@ using WindowDescPtr = std::shared_ptr<const WindowDesc>;
 // registered gets a handler that does nothing instead of refusing the file.
 std::optional<WindowDesc> parse_description(const QByteArray& json, const QString& origin, bool stub_handlers,
                                             QString* error);
+// The same for a document read already; `parse_error` is what reading it
+// said, reported when the document is null.
+std::optional<WindowDesc> parse_document(const QJsonDocument& doc, const QJsonParseError& parse_error,
+                                         const QString& origin, bool stub_handlers, QString* error);
 
 WindowDescPtr find_description(const QString& window);
 void clear_descriptions();

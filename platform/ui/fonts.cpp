@@ -2,8 +2,6 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <system_error>
-
 namespace ui::detail {
 
 QString family_for_face(const QString& face)
@@ -43,18 +41,10 @@ void install_font_substitutions()
     for (const QString& face : sans) QFont::insertSubstitution(face, QString::fromLatin1(kSansFamily));
 }
 
-FontConfigurationAhead::FontConfigurationAhead()
+void read_font_configuration()
 {
-    try {
-        thread_ = std::thread([] { FcInit(); });
-    } catch (const std::system_error&) {
-        // No thread: Qt reads the configuration itself, as it would.
-    }
-}
-
-FontConfigurationAhead::~FontConfigurationAhead()
-{
-    if (thread_.joinable()) thread_.join();
+    // Should it fail, Qt reads the configuration itself, as it would.
+    (void)FcInit();
 }
 
 }  // namespace ui::detail

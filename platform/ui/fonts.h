@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QString>
-#include <thread>
 
 #include "platform/ui/description.h"
 
@@ -27,19 +26,10 @@ void install_font_substitutions();
 
 // Qt reads the font configuration (fontconfig's files and its font caches,
 // several milliseconds) the first time a text needs a font, on the
-// user-interface thread. This reads it on a thread of its own, beside the
-// start of the application, so Qt finds it done. Only fontconfig runs on the
-// thread, nothing of Qt; fontconfig keeps the one configuration the first
-// caller loaded, whichever thread that was. Waits for the thread when it goes.
-class FontConfigurationAhead {
-public:
-    FontConfigurationAhead();
-    ~FontConfigurationAhead();
-    FontConfigurationAhead(const FontConfigurationAhead&) = delete;
-    FontConfigurationAhead& operator=(const FontConfigurationAhead&) = delete;
-
-private:
-    std::thread thread_;
-};
+// user-interface thread. Run ahead on a thread of its own, beside the start of
+// the application, this reads it first, so Qt finds it done. It runs only
+// fontconfig, nothing of Qt; fontconfig keeps the one configuration the first
+// caller loaded, whichever thread that was.
+void read_font_configuration();
 
 }  // namespace ui::detail

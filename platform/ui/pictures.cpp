@@ -1,10 +1,6 @@
 #include "platform/ui/pictures.h"
 
 #include <QFile>
-#include <algorithm>
-#include <list>
-#include <system_error>
-#include <thread>
 
 #include "platform/ui/jpeg.h"
 
@@ -37,9 +33,6 @@ DecodedPictures& offered()
     return pictures;
 }
 
-// At most this many pictures decode at once; any others are left out.
-constexpr std::size_t kMaxThreads = 8;
-
 }  // namespace
 
 std::optional<QImage> load_picture(const QString& path, QString* error)
@@ -59,50 +52,9 @@ std::optional<QImage> load_picture(const QString& path, QString* error)
 
 DecodedPictures decode_pictures(const QStringList& paths)
 {
-    // The thread writes only `result` and `finished`, and they are read only
-    // after joining it.
-    struct Job {
-        QString path;
-        std::thread thread;
-        DecodedPicture result;
-        bool finished = false;
-    };
-    // Every thread is joined before the list goes, whichever way this ends.
-    struct Jobs {
-        std::list<Job> list;
-        ~Jobs()
-        {
-            for (Job& job : list) {
-                if (job.thread.joinable()) job.thread.join();
-            }
-        }
-    } jobs;
-    for (const QString& path : paths) {
-        if (jobs.list.size() >= kMaxThreads) break;
-        const auto same = [&path](const Job& job) { return job.path == path; };
-        if (std::any_of(jobs.list.begin(), jobs.list.end(), same)) continue;
-        Job& job = jobs.list.emplace_back();
-        job.path = path;
-        try {
-            job.thread = std::thread([&job] {
-                // Off the user-interface thread a failed allocation throws;
-                // the picture is then left to load_picture().
-                try {
-                    job.result = read_and_decode(job.path);
-                    job.finished = true;
-                } catch (...) {
-                }
-            });
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    for (Job& job : jobs.list) {
-        if (job.thread.joinable()) job.thread.join();
-    }
     DecodedPictures decoded;
-    for (Job& job : jobs.list) {
-        if (job.finished) decoded.insert(job.path, std::move(job.result));
+    for (const QString& path : paths) {
+        if (!decoded.contains(path)) decoded.insert(path, read_and_decode(path));
     }
     return decoded;
 }

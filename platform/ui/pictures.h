@@ -20,10 +20,8 @@ struct DecodedPicture {
 };
 using DecodedPictures = QHash<QString, DecodedPicture>;
 
-// Reads and decodes pictures, each on a thread of its own so they decode
-// beside each other, and returns when all are done. Any thread may call it.
-// A picture whose thread could not be made or could not finish (out of
-// memory) is left out.
+// Reads and decodes pictures, one after another, as load_picture() would.
+// Any thread may call it.
 DecodedPictures decode_pictures(const QStringList& paths);
 
 // Until withdrawn, load_picture() takes a picture it does not have yet from

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/ui/ahead.h"
 #include "platform/ui/description.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/message.h"
@@ -40,7 +41,7 @@ void start_runtime(int& argc, char** argv)
 {
     static bool styled = false;
     if (!QApplication::instance()) {
-        const detail::FontConfigurationAhead fonts_ahead;
+        const Ahead<void> fonts_ahead(detail::read_font_configuration);
         // Owned by the program: its entry deletes it after the loop (exit_program
         // ends the process without that).
         new QApplication(argc, argv);

@@ -31,7 +31,7 @@ namespace ui {
 inline constexpr char kLookupWarningPrefix[] = "ui lookup: ";
 
 namespace detail {
-struct FolderReading;
+struct FolderRead;
 }  // namespace detail
 
 // ---- handlers -------------------------------------------------------------
@@ -45,32 +45,27 @@ void register_handler(const QString& name, Handler fn);
 
 // ---- descriptions ---------------------------------------------------------
 
-// Parses every "*.json" description below the resource folder (the one a
-// program keeps its descriptions in) and keeps them by window name. A
-// description that names an unknown control type, property, event or handler
-// is refused: the result is false and `error` says which file and why. A
-// folder is taken whole or not at all. With `stub_handlers` (tests that only
-// look at windows), a handler name nobody registered gets one that does
-// nothing instead of refusing the file.
-[[nodiscard]] bool load_descriptions(const QString& resource_dir, QString* error, bool stub_handlers = false);
+// The descriptions below a resource folder (the one a program keeps its
+// descriptions in) as read_descriptions() reads them: every "*.json" file,
+// and the pictures they name decoded, nothing checked yet. Null: not read.
+using DescriptionsRead = std::shared_ptr<const detail::FolderRead>;
 
-// Reads the descriptions below a resource folder, and decodes the pictures
-// they name, on threads of their own while the caller goes on (starting the
-// runtime): load_descriptions() of the same folder then takes what was read,
-// waiting for it if need be, and checks and reports it as if it had read it
-// itself. Nothing is checked or reported here. Make it on the thread that
-// goes on to start the runtime, before that, and keep it until
-// load_descriptions() has run.
-class DescriptionsAhead {
-public:
-    explicit DescriptionsAhead(const QString& resource_dir);
-    ~DescriptionsAhead();
-    DescriptionsAhead(const DescriptionsAhead&) = delete;
-    DescriptionsAhead& operator=(const DescriptionsAhead&) = delete;
+// Reads and decodes what load_descriptions() then checks, and reports
+// nothing. Start-up runs it ahead (platform/ui/ahead.h) while the runtime
+// starts. Any thread may call it.
+[[nodiscard]] DescriptionsRead read_descriptions(const QString& resource_dir);
 
-private:
-    std::unique_ptr<detail::FolderReading> reading_;
-};
+// Parses every "*.json" description below the resource folder and keeps
+// them by window name. A description that names an unknown control type,
+// property, event or handler is refused: the result is false and `error`
+// says which file and why. A folder is taken whole or not at all. With
+// `stub_handlers` (tests that only look at windows), a handler name nobody
+// registered gets one that does nothing instead of refusing the file.
+// `read_ahead`, what read_descriptions() read of the same folder, is checked
+// and reported as if this had read it itself; without it, this reads the
+// folder.
+[[nodiscard]] bool load_descriptions(const QString& resource_dir, QString* error, bool stub_handlers = false,
+                                     const DescriptionsRead& read_ahead = nullptr);
 
 // Parses and registers one description from its JSON text (tests, tools).
 [[nodiscard]] bool add_description(const QByteArray& json, const QString& origin, QString* error);

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/ui/ahead.h"
 #include "platform/ui/jpeg.h"
 #include "platform/ui/testing.h"
 #include "platform/ui/tests/test_support.h"
@@ -130,14 +131,14 @@ TEST_F(UiFolder, EveryBadDescriptionIsRefusedWithFileAndReasonWithOrWithoutReadi
         EXPECT_TRUE(error.startsWith(QStringLiteral("bad.json"))) << error.toStdString();
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
         EXPECT_FALSE(has_description(QStringLiteral("w")));
-        // The start-up reads the folder ahead on threads; the program's fatal
+        // The start-up reads the folder ahead on a thread; the program's fatal
         // error box must say what reading it in place says.
         write(QStringLiteral("bad.json"), json);
         QString in_place, ahead;
         EXPECT_FALSE(load_descriptions(dir.path(), &in_place));
         {
-            const DescriptionsAhead reading(dir.path());
-            EXPECT_FALSE(load_descriptions(dir.path(), &ahead));
+            Ahead<DescriptionsRead> reading([path = dir.path()] { return read_descriptions(path); });
+            EXPECT_FALSE(load_descriptions(dir.path(), &ahead, /*stub_handlers=*/false, reading.take()));
         }
         EXPECT_EQ(ahead.toStdString(), in_place.toStdString());
         EXPECT_TRUE(in_place.contains(QString::fromUtf8(c.reason))) << in_place.toStdString();

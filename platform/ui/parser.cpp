@@ -1,38 +1,21 @@
-#include <QDirIterator>
-#include <QFile>
+// The parser of window descriptions: a JSON document in, a description with
+// every value checked and every picture decoded out, or the first problem
+// and where it is.
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QSet>
-#include <QThread>
 #include <algorithm>
-#include <system_error>
-#include <thread>
 
 #include "platform/ui/description.h"
 #include "platform/ui/pictures.h"
 #include "platform/ui/runtime.h"
 
-namespace ui {
-
-namespace detail {
+namespace ui::detail {
 
 namespace {
-
-QHash<QString, Handler>& handlers()
-{
-    static QHash<QString, Handler> map;
-    return map;
-}
-
-QMap<QString, WindowDescPtr>& descriptions()
-{
-    static QMap<QString, WindowDescPtr> map;
-    return map;
-}
 
 struct TypeInfo {
     ControlType type;
@@ -198,9 +181,9 @@ bool Parser::read_align(const QJsonObject& obj, const char* key, Qt::Alignment* 
 bool Parser::read_handler(const QString& name, const QString& event)
 {
     if (name.isEmpty()) return fail(QStringLiteral("event \"%1\" names no handler").arg(event));
-    if (handlers().contains(name)) return true;
+    if (has_handler(name)) return true;
     if (stub_) {
-        handlers().insert(name, [] {});
+        register_handler(name, [] {});
         return true;
     }
     return fail(QStringLiteral("event \"%1\" names the unknown handler \"%2\"").arg(event, name));
@@ -529,8 +512,6 @@ QStringList WindowDesc::handler_names() const
     return out;
 }
 
-namespace {
-
 std::optional<WindowDesc> parse_document(const QJsonDocument& doc, const QJsonParseError& parse_error,
                                          const QString& origin, bool stub_handlers, QString* error)
 {
@@ -557,97 +538,6 @@ std::optional<WindowDesc> parse_document(const QJsonDocument& doc, const QJsonPa
     return desc;
 }
 
-// The pictures a description names, where it names them: the window's
-// background and icon and the controls' icons.
-QStringList picture_paths(const QJsonDocument& doc)
-{
-    QStringList paths;
-    const QJsonObject root = doc.object();
-    const auto add = [&paths](const QJsonObject& obj, const char* key) {
-        const QJsonValue v = obj.value(QLatin1String(key));
-        if (v.isString()) paths.append(v.toString());
-    };
-    add(root, "background");
-    add(root, "icon");
-    for (const QJsonValue& control : root.value(QLatin1String("controls")).toArray()) {
-        add(control.toObject(), "icon");
-    }
-    return paths;
-}
-
-// One description file as read, before anything in it is checked.
-struct Source {
-    QString path;
-    bool readable = false;
-    QJsonDocument doc;
-    QJsonParseError parse_error{};
-};
-
-// A folder's description files in name order, and the pictures they name.
-struct FolderRead {
-    QList<Source> sources;
-    DecodedPictures pictures;
-};
-
-// Reads every description file below the folder and decodes the pictures
-// they name. Checks nothing: a file that cannot be read or is not JSON is
-// kept as such, for load_descriptions() to report in its turn.
-FolderRead read_folder(const QString& resource_dir)
-{
-    QStringList files;
-    QDirIterator it(resource_dir, {QStringLiteral("*.json")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) files.append(it.next());
-    files.sort();
-    FolderRead folder;
-    QStringList pictures;
-    for (const QString& path : files) {
-        Source source;
-        source.path = path;
-        QFile file(path);
-        source.readable = file.open(QIODevice::ReadOnly);
-        if (source.readable) {
-            source.doc = QJsonDocument::fromJson(file.readAll(), &source.parse_error);
-            for (const QString& picture : picture_paths(source.doc)) {
-                if (!pictures.contains(picture)) pictures.append(picture);
-            }
-        }
-        folder.sources.append(std::move(source));
-    }
-    folder.pictures = decode_pictures(pictures);
-    return folder;
-}
-
-}  // namespace
-
-// A folder being read ahead on a thread of its own; `result` is written by
-// that thread only and read only after joining it.
-struct FolderReading {
-    QString resource_dir;
-    std::thread thread;
-    std::optional<FolderRead> result;
-};
-
-namespace {
-
-// The reading ahead that load_descriptions() takes from; only touched by the
-// thread that starts the runtime.
-FolderReading* g_reading = nullptr;
-
-// What was read ahead of the folder, once; nothing when no reading ahead of
-// it finished.
-std::optional<FolderRead> take_read_ahead(const QString& resource_dir)
-{
-    FolderReading* reading = g_reading;
-    if (reading == nullptr || reading->resource_dir != resource_dir || !reading->thread.joinable()) {
-        return std::nullopt;
-    }
-    reading->thread.join();
-    g_reading = nullptr;
-    return std::move(reading->result);
-}
-
-}  // namespace
-
 std::optional<WindowDesc> parse_description(const QByteArray& json, const QString& origin, bool stub_handlers,
                                             QString* error)
 {
@@ -656,109 +546,4 @@ std::optional<WindowDesc> parse_description(const QByteArray& json, const QStrin
     return parse_document(doc, parse_error, origin, stub_handlers, error);
 }
 
-WindowDescPtr find_description(const QString& window) { return descriptions().value(window); }
-
-void clear_descriptions() { descriptions().clear(); }
-
-bool call_handler(const QString& name)
-{
-    const auto it = handlers().constFind(name);
-    if (it == handlers().constEnd() || !*it) return false;
-    // A copy, so a handler that re-registers its own name stays alive.
-    Handler fn = *it;
-    fn();
-    return true;
-}
-
-void clear_handlers() { handlers().clear(); }
-
-}  // namespace detail
-
-void register_handler(const QString& name, Handler fn) { detail::handlers().insert(name, std::move(fn)); }
-
-bool has_handler(const QString& name) { return detail::handlers().contains(name); }
-
-bool add_description(const QByteArray& json, const QString& origin, QString* error)
-{
-    auto desc = detail::parse_description(json, origin, false, error);
-    if (!desc) return false;
-    if (detail::descriptions().contains(desc->name)) {
-        if (error)
-            *error = QStringLiteral("%1: the window \"%2\" is described twice").arg(origin, desc->name);
-        return false;
-    }
-    const QString name = desc->name;
-    detail::descriptions().insert(name, std::make_shared<const detail::WindowDesc>(std::move(*desc)));
-    return true;
-}
-
-bool load_descriptions(const QString& resource_dir, QString* error, bool stub_handlers)
-{
-    std::optional<detail::FolderRead> ahead = detail::take_read_ahead(resource_dir);
-    const detail::FolderRead folder = ahead ? std::move(*ahead) : detail::read_folder(resource_dir);
-    if (folder.sources.isEmpty()) {
-        if (error) *error = QStringLiteral("%1: no window descriptions found").arg(resource_dir);
-        return false;
-    }
-    // Each picture is still checked where its description names it, and the
-    // first problem in file order is the one reported.
-    detail::offer_pictures(folder.pictures);
-    const auto withdraw = qScopeGuard([] { detail::withdraw_pictures(); });
-
-    // All or nothing: a folder with one bad file adds no window at all.
-    QMap<QString, detail::WindowDescPtr> parsed;
-    for (const detail::Source& source : folder.sources) {
-        const QString& path = source.path;
-        if (!source.readable) {
-            if (error) *error = QStringLiteral("%1: cannot be read").arg(path);
-            return false;
-        }
-        auto desc = detail::parse_document(source.doc, source.parse_error, path, stub_handlers, error);
-        if (!desc) return false;
-        if (parsed.contains(desc->name) || detail::descriptions().contains(desc->name)) {
-            if (error)
-                *error = QStringLiteral("%1: the window \"%2\" is described twice").arg(path, desc->name);
-            return false;
-        }
-        const QString name = desc->name;
-        parsed.insert(name, std::make_shared<const detail::WindowDesc>(std::move(*desc)));
-    }
-    detail::descriptions().insert(parsed);
-    return true;
-}
-
-DescriptionsAhead::DescriptionsAhead(const QString& resource_dir)
-    : reading_(std::make_unique<detail::FolderReading>())
-{
-    reading_->resource_dir = resource_dir;
-    // Qt takes the first thread that asks for its thread data as its main
-    // thread. This one asks now, before the threads below touch Qt, so they
-    // are taken for the helpers they are.
-    QThread::currentThread();
-    try {
-        reading_->thread = std::thread([reading = reading_.get()] {
-            // Off the user-interface thread a failed allocation throws; the
-            // folder is then read by load_descriptions() itself.
-            try {
-                reading->result = detail::read_folder(reading->resource_dir);
-            } catch (...) {
-                reading->result.reset();
-            }
-        });
-    } catch (const std::system_error&) {
-        return;  // no thread: load_descriptions() reads the folder itself
-    }
-    detail::g_reading = reading_.get();
-}
-
-DescriptionsAhead::~DescriptionsAhead()
-{
-    if (detail::g_reading == reading_.get()) detail::g_reading = nullptr;
-    if (reading_->thread.joinable()) reading_->thread.join();
-}
-
-bool has_description(const QString& window) { return detail::descriptions().contains(window); }
-
-QStringList description_names() { return detail::descriptions().keys(); }
-
-}  // namespace ui
+}  // namespace ui::detail
