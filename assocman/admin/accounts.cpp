@@ -2,8 +2,8 @@
 
 #include "assocman/state/state.h"
 #include "core/digest.h"
-#include "core/wipe.h"
 #include "platform/db/db.h"
+#include "platform/secure/wipe.h"
 #include "platform/ui/runtime.h"
 
 namespace admin {
@@ -61,7 +61,7 @@ std::string digest_of(const QString& password)
 {
     std::string bytes = password.toStdString();
     std::string digest = assoc::password_digest(bytes);
-    assoc::secure_wipe(bytes);
+    secure::wipe(bytes);
     return digest;
 }
 

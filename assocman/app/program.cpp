@@ -23,8 +23,8 @@
 #include "assocman/whiteboard/whiteboard.h"
 #include "assocman/workspace/workspace.h"
 #include "core/configuration.h"
-#include "core/wipe.h"
 #include "platform/db/db.h"
+#include "platform/secure/wipe.h"
 #include "platform/ui/runtime.h"
 
 namespace app {
@@ -87,7 +87,7 @@ public:
 private:
     struct Secret {
         std::string text;
-        ~Secret() { assoc::secure_wipe(text); }
+        ~Secret() { secure::wipe(text); }
     };
 
     static void derive(const std::string& folder)

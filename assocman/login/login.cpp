@@ -8,6 +8,7 @@
 #include "core/configuration.h"
 #include "core/digest.h"
 #include "platform/db/db.h"
+#include "platform/secure/wipe.h"
 #include "platform/ui/runtime.h"
 
 namespace login {
@@ -39,7 +40,7 @@ void on_created()
     assoc::load_configuration(ui::get_program_directory().toStdString(), host, name, password);
     s.association_name = QString::fromStdString(name);
     s.database_password = QString::fromStdString(password);
-    std::fill(password.begin(), password.end(), '\0');
+    secure::wipe(password);
 
     ui::set_caption(kWindow, s.association_name + "管理系统");
 
