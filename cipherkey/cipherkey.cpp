@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/cipher.h"
-#include "core/wipe.h"
+#include "platform/secure/wipe.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/desktop.h"
 #include "platform/ui/message.h"
@@ -44,7 +44,7 @@ void on_generate()
     QByteArray utf8 = typed.toUtf8();
     std::string bytes = text::to_gbk(std::string_view(utf8.constData(), std::size_t(utf8.size())));
     const std::string ciphertext = assoc::encodebin(bytes, assoc::kKeyText, assoc::kDesAlgorithm);
-    assoc::secure_wipe(bytes);
+    secure::wipe(bytes);
     utf8.fill('\0');
     wipe(typed);
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <optional>
 
-#include "core/wipe.h"
+#include "platform/secure/wipe.h"
 #include "platform/text/gbk.h"
 
 namespace assoc {
@@ -26,7 +26,7 @@ public:
         sha1_init(&sha);
         sha1_update(&sha, key_bytes.size(), reinterpret_cast<const uint8_t*>(key_bytes.data()));
         sha1_digest(&sha, sizeof digest_, digest_);
-        secure_fill(&sha, sizeof sha, 0);
+        secure::fill(&sha, sizeof sha, 0);
 
         // des_set_key ignores the parity bits and reports only whether the key is
         // one of the weak keys; the schedule is built either way, and the other
@@ -40,11 +40,11 @@ public:
 
     ~DesCfb8()
     {
-        secure_fill(digest_, sizeof digest_, 0xFF);
-        secure_fill(&des_, sizeof des_, 0);
-        secure_fill(initial_, sizeof initial_, 0xFF);
-        secure_fill(register_, sizeof register_, 0xFF);
-        secure_fill(output_, sizeof output_, 0xFF);
+        secure::fill(digest_, sizeof digest_, 0xFF);
+        secure::fill(&des_, sizeof des_, 0);
+        secure::fill(initial_, sizeof initial_, 0xFF);
+        secure::fill(register_, sizeof register_, 0xFF);
+        secure::fill(output_, sizeof output_, 0xFF);
     }
 
     DesCfb8(const DesCfb8&) = delete;

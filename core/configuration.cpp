@@ -6,7 +6,7 @@
 
 #include "core/cipher.h"
 #include "core/profile.h"
-#include "core/wipe.h"
+#include "platform/secure/wipe.h"
 #include "platform/text/gbk.h"
 
 namespace assoc {
@@ -73,9 +73,9 @@ void load_configuration(const std::string& program_dir, ConfigurationHost& host,
     std::string bytes = decodebin(ciphertext, kKeyText, kDesAlgorithm);
     std::string text = text::bytes_to_text(bytes);
     database_password = text::from_gbk(text);
-    secure_wipe(text);
-    secure_wipe(bytes);
-    secure_wipe(ciphertext);
+    secure::wipe(text);
+    secure::wipe(bytes);
+    secure::wipe(ciphertext);
 }
 
 }  // namespace assoc

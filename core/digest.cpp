@@ -2,7 +2,7 @@
 
 #include <nettle/md5.h>
 
-#include "core/wipe.h"
+#include "platform/secure/wipe.h"
 #include "platform/text/gbk.h"
 
 namespace assoc {
@@ -25,9 +25,9 @@ std::string password_digest(std::string_view utf8_text)
     }
 
     // The context's block buffer still holds the end of the password.
-    secure_fill(&ctx, sizeof ctx, 0);
-    secure_fill(digest, sizeof digest, 0);
-    secure_wipe(bytes);
+    secure::fill(&ctx, sizeof ctx, 0);
+    secure::fill(digest, sizeof digest, 0);
+    secure::wipe(bytes);
     return hex;
 }
 

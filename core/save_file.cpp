@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <system_error>
 
@@ -216,9 +217,7 @@ int may_replace(const struct stat& old)
     return 0;
 }
 
-}  // namespace
-
-SaveResult save_whole_file(const std::string& path, std::string_view bytes)
+SaveResult save(const std::string& path, std::string_view bytes)
 {
     std::string target;
     if (const int error = resolve_links(path, target); error != 0)
@@ -264,6 +263,21 @@ SaveResult save_whole_file(const std::string& path, std::string_view bytes)
     // systems cannot sync a folder at all (EINVAL); they give no other way.
     if (sync(dir.get()) != 0 && errno != EINVAL) return failure("sync folder " + folder, errno);
     return {true, 0, {}};
+}
+
+}  // namespace
+
+SaveResult save_whole_file(const std::string& path, std::string_view bytes)
+{
+    SaveResult result = save(path, bytes);
+    // The user is told in a box that the save failed; why it failed is for the
+    // operator, who finds it here. One write, so lines of other threads do not
+    // run into it.
+    if (!result.ok) {
+        const std::string line = std::string(program_invocation_short_name) + ": " + result.detail + "\n";
+        (void)std::fputs(line.c_str(), stderr);  // nothing is left to tell a failure to
+    }
+    return result;
 }
 
 }  // namespace assoc

@@ -30,6 +30,10 @@ struct SaveResult {
 //
 // Temporary files left behind for the same target by a save that never ended
 // (the program was killed) are removed first; nothing else is touched.
+//
+// A failure's `detail` also goes to the program's error output, one line
+// "<program>: <detail>", so the operator can find out why a save failed; the
+// caller tells the user that it did.
 [[nodiscard]] SaveResult save_whole_file(const std::string& path, std::string_view bytes);
 
 }  // namespace assoc

@@ -2,8 +2,8 @@
 
 #include "assocman/state/state.h"
 #include "core/digest.h"
-#include "core/wipe.h"
 #include "platform/db/db.h"
+#include "platform/secure/wipe.h"
 #include "platform/ui/runtime.h"
 
 namespace admin {
@@ -44,24 +44,20 @@ bool find_account_row(db::RecordSet& records, const std::string& name,
                       const std::function<bool(db::RecordSet&)>& also)
 {
     // Nothing is pending on these rows (a write that failed is dropped by
-    // reopening the table), so the moves are refused only past the rows; a
-    // field that cannot be read is the empty text, which names no account.
-    (void)db::recordset_move_first(records);
-    const int rows = db::record_count(records);
-    for (int row = 0; row < rows; ++row) {
+    // reopening the table), so the walk visits every row; a field that
+    // cannot be read is the empty text, which names no account.
+    return db::find_row(records, [&](db::RecordSet& row) {
         std::string adminname;
-        (void)db::recordset_read_text(records, "adminname", adminname);
-        if (adminname == name && also(records)) return true;
-        (void)db::recordset_move_next(records);
-    }
-    return false;
+        (void)db::recordset_read_text(row, "adminname", adminname);
+        return adminname == name && also(row);
+    });
 }
 
 std::string digest_of(const QString& password)
 {
     std::string bytes = password.toStdString();
     std::string digest = assoc::password_digest(bytes);
-    assoc::secure_wipe(bytes);
+    secure::wipe(bytes);
     return digest;
 }
 

@@ -22,8 +22,8 @@
 #include "assocman/whiteboard/whiteboard.h"
 #include "assocman/workspace/workspace.h"
 #include "core/configuration.h"
-#include "core/wipe.h"
 #include "platform/db/db.h"
+#include "platform/secure/wipe.h"
 #include "platform/ui/ahead.h"
 #include "platform/ui/runtime.h"
 
@@ -65,7 +65,7 @@ void derive_first_key()
     std::string name;
     struct Secret {
         std::string text;
-        ~Secret() { assoc::secure_wipe(text); }
+        ~Secret() { secure::wipe(text); }
     } password;
     assoc::load_configuration(folder, host, name, password.text);
     if (!password.text.empty()) db::derive_key(program_database_file(folder), password.text);

@@ -8,6 +8,7 @@
 #include "core/configuration.h"
 #include "core/digest.h"
 #include "platform/db/db.h"
+#include "platform/secure/wipe.h"
 #include "platform/ui/runtime.h"
 
 namespace login {
@@ -36,7 +37,7 @@ void on_created()
     assoc::load_configuration(ui::get_program_directory().toStdString(), host, name, password);
     s.association_name = QString::fromStdString(name);
     s.database_password = QString::fromStdString(password);
-    std::fill(password.begin(), password.end(), '\0');
+    secure::wipe(password);
 
     ui::set_caption(names::window, s.association_name + "管理系统");
 
@@ -69,38 +70,34 @@ void on_login()
     }
 
     db::RecordSet* records = ui::recordset(names::window, names::记录集1);
-    int rows = 0;
-    if (records) {
-        // A table that cannot be opened shows the engine's error, counts -1
-        // rows and so ends as a wrong name or password.
-        (void)db::recordset_open(*records, "adminuser", db::Source::table);
-        rows = db::record_count(*records);
-    }
+    // A table that cannot be opened shows the engine's error, has no row to
+    // visit and so ends as a wrong name or password.
+    if (records) (void)db::recordset_open(*records, "adminuser", db::Source::table);
 
-    for (int row = 0; row < rows; ++row) {
-        std::string adminname;
-        std::string adminpass;
-        bool disabled = false;
-        // A field that cannot be read is the empty text, which matches no
-        // typed name, or false: a NULL `disabled` locks nothing.
-        (void)db::recordset_read_text(*records, "adminname", adminname);
-        (void)db::recordset_read_text(*records, "adminpass", adminpass);
-        (void)db::recordset_read_bool(*records, "disabled", disabled);
-
-        if (ui::text(names::window, names::编辑框用户名).toStdString() == adminname &&
-            assoc::password_digest(ui::text(names::window, names::编辑框密码).toStdString()) == adminpass) {
-            if (disabled) {
-                app::show_error("该用户已被锁定！无法完成登陆操作！");
-                clear_and_refocus(names::编辑框密码, names::编辑框用户名);
-                return;
-            }
-            app::state().current_admin = QString::fromStdString(adminname);
-            // Every description is loaded at start-up or the program does
-            // not start, so the workspace's is there to open.
-            (void)ui::load_window(forms::workspace::window);
+    std::string adminname;
+    bool disabled = false;
+    // Nothing is written here, so the walk visits every row.
+    if (records && db::find_row(*records, [&](db::RecordSet& row) {
+            std::string adminpass;
+            // A field that cannot be read is the empty text, which matches no
+            // typed name, or false: a NULL `disabled` locks nothing.
+            (void)db::recordset_read_text(row, "adminname", adminname);
+            (void)db::recordset_read_text(row, "adminpass", adminpass);
+            (void)db::recordset_read_bool(row, "disabled", disabled);
+            return ui::text(names::window, names::编辑框用户名).toStdString() == adminname &&
+                   assoc::password_digest(ui::text(names::window, names::编辑框密码).toStdString()) ==
+                       adminpass;
+        })) {
+        if (disabled) {
+            app::show_error("该用户已被锁定！无法完成登陆操作！");
+            clear_and_refocus(names::编辑框密码, names::编辑框用户名);
             return;
         }
-        (void)db::recordset_move_next(*records);  // nothing is written here, so only the end refuses it
+        app::state().current_admin = QString::fromStdString(adminname);
+        // Every description is loaded at start-up or the program does
+        // not start, so the workspace's is there to open.
+        (void)ui::load_window(forms::workspace::window);
+        return;
     }
 
     app::show_info("用户名或密码错误！无法完成验证！");

@@ -72,24 +72,23 @@ void on_lookup()
     // Names compare as stored: case and blanks count, nothing is trimmed.
     const std::string wanted = criterion.toStdString();
     db::RecordSet* set = records();
-    const int rows = set ? db::record_count(*set) : 0;
-    for (int row = 0; row < rows; ++row) {
-        std::string name;
-        (void)db::recordset_read_text(*set, "name", name);  // unreadable: the empty text, never wanted
-        if (name == wanted) {
-            long long id = 0;
-            // The database gives every row its integer id.
-            (void)db::recordset_read_integer(*set, "id", id);
-            found.member_id = id;
-            ui::set_text(names::window, names::编辑框姓名, QString::fromStdString(name));
-            ui::set_text(names::window, names::编辑框学号, read_text(*set, "xuehao"));
-            ui::set_text(names::window, names::编辑框系别, read_text(*set, "class"));
-            ui::set_text(names::window, names::编辑框备注, read_text(*set, "otherinfo"));
-            ui::set_text(names::window, names::编辑框手机号, read_text(*set, "phonenum"));
-            found.member_found = true;
-            return;
-        }
-        (void)db::recordset_move_next(*set);  // a fresh set with nothing pending: only the end refuses it
+    std::string name;
+    // A fresh set with nothing pending: the walk visits every row.
+    if (set && db::find_row(*set, [&](db::RecordSet& row) {
+            (void)db::recordset_read_text(row, "name", name);  // unreadable: the empty text, never wanted
+            return name == wanted;
+        })) {
+        long long id = 0;
+        // The database gives every row its integer id.
+        (void)db::recordset_read_integer(*set, "id", id);
+        found.member_id = id;
+        ui::set_text(names::window, names::编辑框姓名, QString::fromStdString(name));
+        ui::set_text(names::window, names::编辑框学号, read_text(*set, "xuehao"));
+        ui::set_text(names::window, names::编辑框系别, read_text(*set, "class"));
+        ui::set_text(names::window, names::编辑框备注, read_text(*set, "otherinfo"));
+        ui::set_text(names::window, names::编辑框手机号, read_text(*set, "phonenum"));
+        found.member_found = true;
+        return;
     }
 
     app::show_info("抱歉，尚未查找到您需要的信息！");

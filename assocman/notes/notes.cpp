@@ -37,29 +37,18 @@ void clear_shown_note()
 // one, in the set's order, whose title equals the item's text. Leaves the set
 // on that row.
 //
-// The scans leave the moves unchecked: no write stays pending on this set (a
-// new row that was not saved is dropped at once), so a move is refused only
-// on an empty or a closed set, where the row count leaves no row to visit.
+// No write stays pending on this set (a new row that was not saved is dropped
+// at once), so the walks visit every row.
 bool move_to_note(db::RecordSet& set, const std::string& title)
 {
-    (void)db::recordset_move_first(set);
-    const int rows = db::record_count(set);
-    for (int row = 0; row < rows; ++row) {
-        if (read_text(set, "title") == title) return true;
-        (void)db::recordset_move_next(set);
-    }
-    return false;
+    return db::find_row(set, [&](db::RecordSet& row) { return read_text(row, "title") == title; });
 }
 
 bool is_duplicate(db::RecordSet& set, const std::string& title, const std::string& body)
 {
-    (void)db::recordset_move_first(set);
-    const int rows = db::record_count(set);
-    for (int row = 0; row < rows; ++row) {
-        if (read_text(set, "title") == title || read_text(set, "text") == body) return true;
-        (void)db::recordset_move_next(set);
-    }
-    return false;
+    return db::find_row(set, [&](db::RecordSet& row) {
+        return read_text(row, "title") == title || read_text(row, "text") == body;
+    });
 }
 
 // `time` is left to the column's default.
@@ -106,11 +95,10 @@ void on_created()
     ui::set_text(names::window, names::透明标签问题时间, "");
     ui::set_text(names::window, names::编辑框问题内容, "");
     if (!set) return;
-    const int rows = db::record_count(*set);
-    for (int row = 0; row < rows; ++row) {
-        ui::add_item(names::window, names::列表框问题列表, QString::fromStdString(read_text(*set, "title")));
-        (void)db::recordset_move_next(*set);  // a fresh set: only the end refuses it
-    }
+    db::for_each_row(*set, [](db::RecordSet& row) {
+        ui::add_item(names::window, names::列表框问题列表, QString::fromStdString(read_text(row, "title")));
+        return true;
+    });
 }
 
 void on_show_note()

@@ -36,15 +36,14 @@ void on_created()
         // Every row is a candidate, present or absent; a set that did not
         // open has shown the engine's error, counts -1 rows and adds nothing.
         (void)db::recordset_open(*records, "qiandao", db::Source::table);
-        const int rows = db::record_count(*records);
-        for (int row = 0; row < rows; ++row) {
+        db::for_each_row(*records, [&s](db::RecordSet& row) {
             std::string name;
             // An unreadable name is the empty text, a candidate like any
-            // other; the moves write nothing, so only the end refuses them.
-            (void)db::recordset_read_text(*records, "name", name);
+            // other; nothing is written, so the walk visits every row.
+            (void)db::recordset_read_text(row, "name", name);
             s.pick_names.append(QString::fromStdString(name));
-            (void)db::recordset_move_next(*records);
-        }
+            return true;
+        });
     }
 
     generator().seed_from_clock(milliseconds_since_boot());

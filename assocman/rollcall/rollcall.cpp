@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QFile>
+#include <optional>
 #include <string>
 
 #include "assocman/state/state.h"
@@ -67,23 +68,28 @@ Rebuild rebuild_list()
     const bool listed = db::recordset_open(*set, "select name from causer", db::Source::sql);
     if (!(set = list())) return Rebuild::window_gone;
     if (!listed) return Rebuild::failed;
-    const int members = db::record_count(*set);
-    for (int i = 0; i < members; ++i) {
+    std::optional<Rebuild> stopped;
+    const auto stop = [&stopped](Rebuild why) {
+        stopped = why;
+        return false;
+    };
+    db::for_each_row(*set, [&](db::RecordSet& members) {
         std::string name;
-        (void)db::recordset_read_text(*set, "name", name);  // unreadable: goes in as the empty text
+        (void)db::recordset_read_text(members, "name", name);  // unreadable: goes in as the empty text
         db::RecordSet* adder = ui::recordset(names::window, names::记录集添加);
-        if (!adder) return Rebuild::window_gone;
+        if (!adder) return stop(Rebuild::window_gone);
         // A refused insert has shown the engine's error; that member is left
         // out and the others go in. A failure that ended the transaction
         // itself ends the rebuild: the inserts after it would be saved one by
         // one on top of the old list.
         if (!db::recordset_open(*adder, "insert into qiandao (name) values (?)", db::Source::sql, {name})) {
-            if (!(c = connection())) return Rebuild::window_gone;
-            if (!db::in_transaction(*c)) return Rebuild::failed;
+            if (!(c = connection())) return stop(Rebuild::window_gone);
+            if (!db::in_transaction(*c)) return stop(Rebuild::failed);
         }
-        if (!(set = list())) return Rebuild::window_gone;
-        (void)db::recordset_move_next(*set);  // a read-only set: only the end refuses it
-    }
+        // The walk goes on through this set only while it is the window's.
+        return list() == &members || stop(Rebuild::window_gone);
+    });
+    if (stopped) return *stopped;
     if (!(c = connection())) return Rebuild::window_gone;
     return db::commit_transaction(*c) ? Rebuild::done : Rebuild::failed;
 }
@@ -142,21 +148,19 @@ void append_names(bool present, std::string& text)
     db::RecordSet* set = list();
     if (!set) return;
     // Nothing is pending when the report is written (the list stood after its
-    // last row, which only a successful move reaches), so the moves are
-    // refused only past the rows. An unreadable mark reads as absent and an
-    // unreadable name as an empty line.
-    (void)db::recordset_move_first(*set);
-    const int rows = db::record_count(*set);
-    for (int i = 0; i < rows; ++i) {
+    // last row, which only a successful move reaches), so the walk visits
+    // every row. An unreadable mark reads as absent and an unreadable name as
+    // an empty line.
+    db::for_each_row(*set, [&](db::RecordSet& row) {
         bool dao = false;
-        (void)db::recordset_read_bool(*set, "dao", dao);
+        (void)db::recordset_read_bool(row, "dao", dao);
         if (dao == present) {
             std::string name;
-            (void)db::recordset_read_text(*set, "name", name);
+            (void)db::recordset_read_text(row, "name", name);
             text += name + "\r\n";
         }
-        (void)db::recordset_move_next(*set);
-    }
+        return true;
+    });
 }
 
 // The report goes to a temporary file beside the old one and replaces it

@@ -1,7 +1,7 @@
 #include "state.h"
 
-#include "core/wipe.h"
 #include "platform/db/db.h"
+#include "platform/secure/wipe.h"
 #include "platform/speech/speech.h"
 #include "platform/ui/runtime.h"
 
@@ -58,7 +58,7 @@ bool connect_program_database(db::Connection& connection)
     const std::string file = program_database_file(ui::get_program_directory().toStdString());
     std::string key = state().database_password.toStdString();
     const bool connected = db::db_connect_access(connection, file, key);
-    assoc::secure_wipe(key);
+    secure::wipe(key);
     return connected;
 }
 

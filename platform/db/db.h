@@ -210,6 +210,20 @@ void recordset_close(RecordSet& set);
 [[nodiscard]] bool recordset_move_next(RecordSet& set);
 [[nodiscard]] bool recordset_move_previous(RecordSet& set);
 
+// Walks the set from its first row to its last: moves to the first row and
+// calls `visit` with the set standing on each row in turn, until `visit`
+// returns false (the set then stays on that row) or the walk passes the last
+// row (the set then stands after it). A closed or empty set has no row to
+// visit; a move refused because a write pending on the current row cannot be
+// saved ends the walk there. `visit` reads the row and does not move the set;
+// it returns false as soon as the set may be gone (a box it showed let its
+// window close), and the walk then touches the set no more. True when the walk
+// was not stopped.
+bool for_each_row(RecordSet& set, const std::function<bool(RecordSet&)>& visit);
+// Walks the set as for_each_row does and stops on the first row for which
+// `match` holds. False, and the set after its last row, when no row does.
+[[nodiscard]] bool find_row(RecordSet& set, const std::function<bool(RecordSet&)>& match);
+
 // Field names are matched without regard to ASCII case. Without a current
 // row `var` becomes empty and the result is false.
 [[nodiscard]] bool recordset_read_text(RecordSet& set, const std::string& field, std::string& var);

@@ -8,13 +8,13 @@
 #include <array>
 #include <condition_variable>
 #include <cstdint>
-#include <cstring>
 #include <list>
 #include <mutex>
 #include <optional>
 
 #include "platform/db/db.h"
 #include "platform/db/testing.h"
+#include "platform/secure/wipe.h"
 
 namespace db {
 
@@ -29,16 +29,6 @@ constexpr std::size_t kKeptKeys = 8;
 
 using Salt = std::array<std::uint8_t, kSaltBytes>;
 using Key = std::array<std::uint8_t, kKeyBytes>;
-
-void wipe(void* data, std::size_t size) { ::explicit_bzero(data, size); }
-
-void wipe(std::string& text)
-{
-    // The capacity may hold bytes of an earlier, longer value too.
-    text.resize(text.capacity());
-    wipe(text.data(), text.size());
-    text.clear();
-}
 
 // Which file, as it is now: a file replaced under the same name is another
 // file, and a rekeyed or recreated one shows its own salt.
@@ -75,8 +65,8 @@ struct KeptKey {
 
     ~KeptKey()
     {
-        wipe(password);
-        wipe(key.data(), key.size());
+        secure::wipe(password);
+        secure::fill(key.data(), key.size(), 0);
     }
     bool matches(const FileSalt& other, const std::string& other_password) const
     {
@@ -137,7 +127,7 @@ void trim(std::list<KeptKey>& kept)
 
 namespace detail {
 
-RawKey::~RawKey() { wipe(text_); }
+RawKey::~RawKey() { secure::wipe(text_); }
 
 RawKey raw_key_for(const std::string& file, const std::string& password)
 {
@@ -171,7 +161,7 @@ RawKey raw_key_for(const std::string& file, const std::string& password)
 
     struct WipedKey {
         Key bytes{};
-        ~WipedKey() { wipe(bytes.data(), bytes.size()); }
+        ~WipedKey() { secure::fill(bytes.data(), bytes.size(), 0); }
     } derived;
     Key& key = derived.bytes;
     pbkdf2_hmac_sha1(password.size(), reinterpret_cast<const std::uint8_t*>(password.data()), kRounds,

@@ -494,6 +494,21 @@ bool recordset_move_previous(RecordSet& set)
     return true;
 }
 
+bool for_each_row(RecordSet& set, const std::function<bool(RecordSet&)>& visit)
+{
+    // The move past the last row succeeds too, onto no row.
+    for (bool moved = recordset_move_first(set); moved && Access::of(set).cursor == Cursor::row;
+         moved = recordset_move_next(set)) {
+        if (!visit(set)) return false;
+    }
+    return true;
+}
+
+bool find_row(RecordSet& set, const std::function<bool(RecordSet&)>& match)
+{
+    return !for_each_row(set, [&match](RecordSet& row) { return !match(row); });
+}
+
 bool recordset_read_text(RecordSet& set, const std::string& field, std::string& var)
 {
     var.clear();

@@ -5,23 +5,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/secure/wipe.h"
+
 namespace text {
 namespace {
 
 constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 constexpr std::string_view kGbReplacement = "\x84\x31\xA4\x37";
-
-// The texts converted here may be passwords, so no copy of them is left in
-// freed memory. The core has the same routine, but the core is built on this
-// library and not the other way round; the writes go through a volatile
-// pointer so the compiler cannot drop them as dead stores.
-void secure_wipe(std::string& bytes)
-{
-    bytes.resize(bytes.capacity());
-    volatile char* data = bytes.data();
-    for (std::size_t i = 0; i < bytes.size(); ++i) data[i] = 0;
-    bytes.clear();
-}
 
 class IconvHandle {
 public:
@@ -61,7 +51,7 @@ public:
         const std::size_t used = buffer_.size() - left_;
         std::string bigger(buffer_.size() * 2 + needed, '\0');
         std::memcpy(bigger.data(), buffer_.data(), used);
-        secure_wipe(buffer_);
+        secure::wipe(buffer_);
         buffer_.swap(bigger);
         cursor_ptr_ = buffer_.data() + used;
         left_ = buffer_.size() - used;
@@ -162,11 +152,13 @@ std::string from_gbk(std::string_view bytes)
     return convert(bytes, "UTF-8", "GB18030", kUtf8Replacement, single_byte_skip);
 }
 
+// The texts measured and cut here may be passwords, so the converted bytes
+// are wiped rather than left in freed memory.
 std::size_t gbk_length(std::string_view utf8)
 {
     std::string bytes = to_gbk(utf8);
     const std::size_t length = bytes.size();
-    secure_wipe(bytes);
+    secure::wipe(bytes);
     return length;
 }
 
@@ -176,7 +168,7 @@ std::string gbk_prefix(std::string_view utf8, std::size_t limit)
     if (utf8.size() <= limit / 2) return std::string(utf8);
     std::string bytes = to_gbk(utf8);
     if (bytes.size() <= limit) {
-        secure_wipe(bytes);
+        secure::wipe(bytes);
         return std::string(utf8);
     }
     // to_gbk writes only whole GB18030 characters: ASCII is one byte, a
@@ -193,7 +185,7 @@ std::string gbk_prefix(std::string_view utf8, std::size_t limit)
         end += length;
     }
     std::string prefix = from_gbk(std::string_view(bytes).substr(0, end));
-    secure_wipe(bytes);
+    secure::wipe(bytes);
     return prefix;
 }
 

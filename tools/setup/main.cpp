@@ -1,7 +1,7 @@
 // assocman-setup <program-folder>
 #include <cstdio>
 
-#include "core/wipe.h"
+#include "platform/secure/wipe.h"
 #include "tools/setup/setup.h"
 
 int main(int argc, char** argv)
@@ -24,7 +24,7 @@ int main(int argc, char** argv)
                 "数据库密码（只显示这一次，更换数据库密码时需要，请妥善保管）：%s\n",
                 result.folder.c_str(), setup::kAdminName, setup::kAdminPassword,
                 result.database_password.c_str());
-            assoc::secure_wipe(result.database_password);
+            secure::wipe(result.database_password);
             return 0;
         case setup::Outcome::failed:
             break;

@@ -16,8 +16,8 @@
 #include "assocman/database/database.h"
 #include "core/cipher.h"
 #include "core/digest.h"
-#include "core/wipe.h"
 #include "platform/db/db.h"
+#include "platform/secure/wipe.h"
 #include "platform/text/gbk.h"
 
 namespace setup {
@@ -55,7 +55,7 @@ bool random_password(std::string& out)
         const ssize_t got = ::getrandom(pool.data(), pool.size(), 0);
         if (got < 0) {
             if (errno == EINTR) continue;
-            assoc::secure_fill(pool.data(), pool.size(), 0);
+            secure::fill(pool.data(), pool.size(), 0);
             return false;
         }
         for (ssize_t i = 0; i < got && out.size() < kPasswordLength; ++i) {
@@ -66,7 +66,7 @@ bool random_password(std::string& out)
             }
         }
     }
-    assoc::secure_fill(pool.data(), pool.size(), 0);
+    secure::fill(pool.data(), pool.size(), 0);
     return true;
 }
 
@@ -122,7 +122,7 @@ std::string configuration_bytes(const std::string& password)
 {
     std::string password_bytes = text::to_gbk(password);
     const std::string ciphertext = assoc::encodebin(password_bytes, assoc::kKeyText, assoc::kDesAlgorithm);
-    assoc::secure_wipe(password_bytes);
+    secure::wipe(password_bytes);
     return text::to_gbk("[配置信息]\r\n协会名称=Quillet\r\n数据库密文=" + ciphertext + "\r\n");
 }
 
@@ -138,9 +138,9 @@ bool build(const std::string& folder, std::string& password, std::string& error)
     if (ok) {
         std::string ini = configuration_bytes(password);
         ok = write_private_file(folder + "/userconfig.ini", ini, error);
-        assoc::secure_wipe(ini);
+        secure::wipe(ini);
     }
-    if (!ok) assoc::secure_wipe(password);
+    if (!ok) secure::wipe(password);
     return ok;
 }
 
@@ -181,7 +181,7 @@ Result run_setup(const std::string& program_folder)
             result.error =
                 "Cannot rename " + building.path() + " to " + result.folder + ": " + std::strerror(errno);
         }
-        assoc::secure_wipe(password);
+        secure::wipe(password);
         return result;
     }
     building.keep();

@@ -138,13 +138,12 @@ void list_filled_one_item_per_cell()
     if (!db::recordset_open(*records, "select * from causer", db::Source::sql)) std::abort();
 
     QTableWidget* table = one_item_per_cell_table();
-    auto field = [records](const char* name) {
-        std::string value;
-        (void)db::recordset_read_text(*records, name, value);  // as the handler did: unreadable is empty
-        return QString::fromStdString(value);
-    };
-    const int count = db::record_count(*records);
-    for (int i = 0; i < count; ++i) {
+    db::for_each_row(*records, [table](db::RecordSet& record) {
+        auto field = [&record](const char* name) {
+            std::string value;
+            (void)db::recordset_read_text(record, name, value);  // as the handler did: unreadable is empty
+            return QString::fromStdString(value);
+        };
         const QStringList cells = {field("name"), field("phonenum"), field("xuehao"),
                                    field("sex"),  field("class"),    field("otherinfo")};
         QSignalBlocker block(table);
@@ -155,8 +154,8 @@ void list_filled_one_item_per_cell()
             item->setTextAlignment((col == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
             table->setItem(row, col, item);
         }
-        (void)db::recordset_move_next(*records);  // a read-only set: only the end refuses it
-    }
+        return true;
+    });
 }
 
 // ---- the benchmarks -------------------------------------------------------

@@ -131,13 +131,12 @@ void RebuildWithACommitPerInsert(benchmark::State& state)
         (void)db::recordset_open(list, "qiandao", db::Source::table);
         (void)db::recordset_delete(list, db::Delete::all);
         (void)db::recordset_open(list, "select name from causer", db::Source::sql);
-        const int rows = db::record_count(list);
-        for (int i = 0; i < rows; ++i) {
+        db::for_each_row(list, [&adder](db::RecordSet& row) {
             std::string name;
-            (void)db::recordset_read_text(list, "name", name);
+            (void)db::recordset_read_text(row, "name", name);
             (void)db::recordset_open(adder, "insert into qiandao (name) values (?)", db::Source::sql, {name});
-            (void)db::recordset_move_next(list);
-        }
+            return true;
+        });
         (void)db::recordset_open(list, "qiandao", db::Source::table);
         if (db::record_count(list) != members) state.SkipWithError("the list was not built");
     }

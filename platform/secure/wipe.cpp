@@ -1,19 +1,19 @@
-#include "core/wipe.h"
+#include "platform/secure/wipe.h"
 
-namespace assoc {
+namespace secure {
 
-void secure_fill(void* data, std::size_t size, unsigned char value)
+void fill(void* data, std::size_t size, unsigned char value)
 {
     volatile unsigned char* bytes = static_cast<volatile unsigned char*>(data);
     for (std::size_t i = 0; i < size; ++i) bytes[i] = value;
 }
 
-void secure_wipe(std::string& text)
+void wipe(std::string& text)
 {
     // The capacity may hold bytes of an earlier, longer value as well.
     text.resize(text.capacity());
-    secure_fill(text.data(), text.size(), 0);
+    fill(text.data(), text.size(), 0);
     text.clear();
 }
 
-}  // namespace assoc
+}  // namespace secure
