@@ -72,7 +72,12 @@ void on_login()
     db::RecordSet* records = ui::recordset(names::window, names::记录集1);
     // A table that cannot be opened shows the engine's error, has no row to
     // visit and so ends as a wrong name or password.
-    if (records) (void)db::recordset_open(*records, "adminuser", db::Source::table);
+    if (records) {
+        (void)db::recordset_open(*records, "adminuser", db::Source::table);
+        // The engine's error box keeps events flowing: the window may be gone
+        // when it returns, and its record set with it.
+        if (!(records = ui::recordset(names::window, names::记录集1))) return;
+    }
 
     std::string adminname;
     bool disabled = false;
