@@ -1,11 +1,6 @@
 #include "core/profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
+#include "core/read_file.h"
 #include "platform/text/gbk.h"
 
 namespace assoc {
@@ -47,21 +42,6 @@ bool ascii_iequal(std::string_view a, std::string_view b)
 }
 
 std::string cap_value(std::string_view utf8) { return text::gbk_prefix(utf8, Profile::kValueLimit); }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
@@ -109,23 +89,8 @@ Profile Profile::parse(std::string_view file_bytes)
 
 Profile Profile::read_file(const std::string& path)
 {
-    // The operator, or anyone who can write the folder, may put a FIFO or a
-    // device under the configuration's name, even after a look at the name.
-    // Opening without blocking and reading only what the open descriptor
-    // shows to be a regular file keeps the start-up from waiting for ever.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat st {};
-    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-        if (got == 0) return parse(bytes);
-        if (got > 0)
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        else if (errno != EINTR)
-            return {};
-    }
+    const std::optional<std::string> bytes = read_regular_file(path);
+    return bytes ? parse(*bytes) : Profile{};
 }
 
 std::vector<std::string> Profile::section_names() const

@@ -1,14 +1,11 @@
 #include "assocman/whiteboard_file/whiteboard_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QFile>
-#include <cerrno>
+#include <optional>
 #include <string>
 
 #include "assocman/whiteboard_file/whiteboard_split.h"
+#include "core/read_file.h"
 #include "core/save_file.h"
 #include "platform/text/gbk.h"
 
@@ -16,21 +13,6 @@ namespace whiteboard_file {
 namespace {
 
 QString to_qstring(std::string_view gbk) { return QString::fromStdString(text::from_gbk(gbk)); }
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
@@ -47,28 +29,9 @@ Whiteboard read_whiteboard_bytes(std::string_view bytes)
 
 Whiteboard read_whiteboard_file(const QString& path)
 {
-    // Anyone can leave a FIFO, a device or a folder under that name. Opening
-    // without blocking and reading only a regular file keeps the workspace
-    // and the editor from waiting for ever on a writer that never comes, or
-    // reading a device without end.
-    const Fd file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) return {};
-    struct stat st {};
-    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return {};
-        }
-        if (got == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    return read_whiteboard_bytes(bytes);
+    // Anything but a regular file under the name is no whiteboard.
+    const std::optional<std::string> bytes = assoc::read_regular_file(QFile::encodeName(path).toStdString());
+    return bytes ? read_whiteboard_bytes(*bytes) : Whiteboard{};
 }
 
 bool write_whiteboard_file(const QString& path, const QStringList& lines)
