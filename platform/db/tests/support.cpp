@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace db_test {
@@ -46,17 +45,6 @@ int count_rows(db::Connection& connection, const std::string& table)
     db::recordset_set_connection(set, connection);
     (void)db::recordset_open(set, table, db::Source::table);  // a table that cannot be opened counts -1
     return db::record_count(set);
-}
-
-bool shell_output(const std::string& command, std::string& output)
-{
-    output.clear();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return false;
-    char buffer[512];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    return ::pclose(pipe) == 0;
 }
 
 }  // namespace db_test

@@ -39,8 +39,4 @@ void exec(db::Connection& connection, const std::string& sql, const std::vector<
 // The rows of a table, or -1 when it cannot be opened (a missing table).
 int count_rows(db::Connection& connection, const std::string& table);
 
-// Runs `command` through the shell and returns what it printed; false when the
-// shell could not be started.
-bool shell_output(const std::string& command, std::string& output);
-
 }  // namespace db_test

@@ -2,10 +2,8 @@
 // configuration read by the program's own reader, the database opened with the
 // password deciphered from it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -13,6 +11,7 @@
 
 #include "core/configuration.h"
 #include "platform/db/db.h"
+#include "tests/support/run_command.h"
 #include "tests/support/temp_dir.h"
 #include "tools/setup/setup.h"
 
@@ -20,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::read_file;
+using test_support::run_command;
 using test_support::TempDir;
 
 struct NoHost final : assoc::ConfigurationHost {
@@ -58,19 +58,6 @@ std::vector<std::vector<std::string>> rows(db::Connection& connection, const std
         EXPECT_TRUE(db::recordset_move_next(set));
     }
     return out;
-}
-
-bool run_command(const std::string& command, std::string& output, int& status)
-{
-    output.clear();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return false;
-    char buffer[512];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int raw = ::pclose(pipe);
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return true;
 }
 
 bool only_usertext_in(const std::string& folder)
@@ -181,11 +168,9 @@ TEST(Setup, SqlcipherShellOpensTheDatabase)
     ASSERT_EQ(setup::run_setup(program.path()).outcome, setup::Outcome::created);
     const std::string password = configured_password(program.path());
     std::string output;
-    int status = -1;
-    ASSERT_TRUE(run_command("printf \"PRAGMA key='" + password + "';\\n.tables\\n\" | sqlcipher '" +
-                                program.path() + "/usertext/causercount.mdb' 2>&1",
-                            output, status));
-    EXPECT_EQ(status, 0) << output;
+    const std::string shell = "printf \"PRAGMA key='" + password + "';\\n.tables\\n\" | sqlcipher '" +
+                              program.file("usertext/causercount.mdb") + "' 2>&1";
+    ASSERT_EQ(run_command(shell, output), 0) << output;
     for (const char* table : {"causer", "qiandao", "ketang", "adminuser"}) {
         EXPECT_NE(output.find(table), std::string::npos) << output;
     }
@@ -211,9 +196,7 @@ TEST(SetupTool, TellsWhatItDid)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
         std::string output;
-        int status = -1;
-        ASSERT_TRUE(run_command("'" + binary + "' " + c.arguments + " 2>&1", output, status));
-        EXPECT_EQ(status, c.status) << output;
+        EXPECT_EQ(run_command("'" + binary + "' " + c.arguments + " 2>&1", output), c.status) << output;
         for (const std::string& text : c.said) EXPECT_NE(output.find(text), std::string::npos) << output;
     }
     EXPECT_TRUE(only_usertext_in(program.path()));
@@ -225,11 +208,11 @@ TEST(SetupTool, FailureHalfwayLeavesNothing)
     TempDir program;
     // Files may not grow past 2 KiB: the database cannot be written.
     std::string output;
-    int status = -1;
-    ASSERT_TRUE(run_command("bash -c \"trap '' XFSZ; ulimit -f 2; exec '" + std::string(SETUP_BINARY) +
-                                "' '" + program.path() + "'\" 2>&1",
-                            output, status));
-    EXPECT_EQ(status, 1) << output;
+    EXPECT_EQ(run_command("bash -c \"trap '' XFSZ; ulimit -f 2; exec '" + std::string(SETUP_BINARY) + "' '" +
+                              program.path() + "'\" 2>&1",
+                          output),
+              1)
+        << output;
     EXPECT_NE(output.find("初始化失败"), std::string::npos) << output;
     EXPECT_TRUE(fs::is_empty(program.path())) << "neither usertext nor a build folder";
 }
