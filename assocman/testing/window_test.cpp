@@ -1,17 +1,35 @@
 #include "assocman/testing/window_test.h"
 
+#include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <cerrno>
 
 #include "assocman/database/database.h"
 #include "assocman/state/database_errors.h"
 #include "assocman/state/state.h"
+#include "platform/db/testing.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/testing.h"
+#include "tests/support/wait_until.h"
 
 namespace assocman_testing {
+
+namespace {
+
+// Stands in for the browser: QDesktopServices hands it the address.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+}  // namespace
 
 void start_runtime_once()
 {
@@ -121,4 +139,107 @@ void WindowTest::run(const std::string& sql, const std::vector<db::Param>& param
     ASSERT_TRUE(db::recordset_open(rs, sql, db::Source::sql, params)) << sql;
 }
 
+std::vector<std::string> WindowTest::column(const std::string& sql, const std::string& field)
+{
+    db::Connection c;
+    db::RecordSet rs;
+    EXPECT_TRUE(connect(c, rs));
+    EXPECT_TRUE(db::recordset_open(rs, sql, db::Source::sql)) << sql;
+    std::vector<std::string> values;
+    db::for_each_row(rs, [&](db::RecordSet& row) {
+        EXPECT_TRUE(db::recordset_read_text(row, field, values.emplace_back())) << field;
+        return true;
+    });
+    return values;
+}
+
+void WindowTest::hold_database(const QString& window, const QString& unit, const std::string& begin)
+{
+    db::Connection* own = ui::connection(window, unit);
+    ASSERT_NE(own, nullptr) << unit.toStdString();
+    db::set_busy_timeout(*own, 20);
+    ASSERT_TRUE(holder_.is_open() || connect(holder_, holder_set_));
+    ASSERT_TRUE(db::recordset_open(holder_set_, begin, db::Source::sql));
+}
+
+void WindowTest::release_database()
+{
+    ASSERT_TRUE(db::recordset_open(holder_set_, "rollback", db::Source::sql));
+}
+
+void WindowTest::write_usertext(const QString& name, const std::string& bytes) const
+{
+    QFile file(usertext(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+    ASSERT_EQ(file.write(QByteArray::fromStdString(bytes)), static_cast<qint64>(bytes.size()));
+}
+
+std::optional<std::string> WindowTest::read_usertext(const QString& name) const
+{
+    QFile file(usertext(name));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.readAll().toStdString();
+}
+
+QStringList WindowTest::usertext_entries() const
+{
+    return QDir(usertext({})).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void WindowTest::open_window(const QString& window, const QString& owner)
+{
+    ASSERT_TRUE(ui::load_window(window, owner)) << window.toStdString();
+    test_support::process_queued_events();
+}
+
+void WindowTest::close_window(const QString& window)
+{
+    ui::destroy_window_or_unit(window);
+    test_support::process_queued_events();
+}
+
+void WindowTest::click(const QString& window, const QString& control)
+{
+    QWidget* widget = ui::control_widget(window, control);
+    ASSERT_NE(widget, nullptr) << control.toStdString();
+    QTest::mouseClick(widget, Qt::LeftButton);
+    test_support::process_queued_events();
+}
+
+void WindowTest::press_key(const QString& window, const QString& control, Qt::Key key)
+{
+    ui::set_focus(window, control);
+    QWidget* widget = ui::control_widget(window, control);
+    ASSERT_NE(widget, nullptr) << control.toStdString();
+    QTest::keyClick(widget, key);
+    test_support::process_queued_events();
+}
+
+void WindowTest::press_key_in(const QString& window, Qt::Key key)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target || target->window() != ui::window_widget(window)) target = ui::window_widget(window);
+    ASSERT_NE(target, nullptr) << window.toStdString();
+    QTest::keyClick(target, key);
+    test_support::process_queued_events();
+}
+
+QList<QUrl> WindowTest::urls_opened_by_clicking(const QString& window, const QString& link)
+{
+    QWidget* widget = ui::control_widget(window, link);
+    if (!widget) {
+        ADD_FAILURE() << "no link " << link.toStdString();
+        return {};
+    }
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    QTest::mousePress(widget, Qt::LeftButton);
+    QTest::mouseRelease(widget, Qt::LeftButton);
+    test_support::process_queued_events();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    return recorder.urls;
+}
+
 }  // namespace assocman_testing
+
+#include "window_test.moc"

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,12 +70,42 @@ protected:
     // Runs one statement through a connection of the test's own, as another
     // window or another copy of the program would write.
     void run(const std::string& sql, const std::vector<db::Param>& params = {});
+    // Field `field` of every row `sql` gives, in order, as text.
+    std::vector<std::string> column(const std::string& sql, const std::string& field = "r");
+    // Another program holding the database until release_database(): `begin`
+    // is "begin immediate" to keep the windows from writing, "begin exclusive"
+    // from reading too. The wait of `window`'s connection unit for it is cut
+    // short, so that a failure comes at once.
+    void hold_database(const QString& window, const QString& unit, const std::string& begin);
+    void release_database();
+
+    // Files of usertext/ written and read whole (nullopt: no file to read),
+    // and the names it holds, hidden ones too, in name order.
+    void write_usertext(const QString& name, const std::string& bytes) const;
+    std::optional<std::string> read_usertext(const QString& name) const;
+    QStringList usertext_entries() const;
+
+    // Opens `window` (owned by `owner`) and lets its first events run.
+    static void open_window(const QString& window, const QString& owner = {});
+    // Closes `window` the way its close box does and lets the close happen.
+    static void close_window(const QString& window);
+    // A real mouse click on a control, and what it set going.
+    static void click(const QString& window, const QString& control);
+    // Puts the focus on `control` and presses `key` there.
+    static void press_key(const QString& window, const QString& control, Qt::Key key);
+    // Presses `key` where the focus is, as on the desktop: in the control of
+    // `window` that has it, or else on the window.
+    static void press_key_in(const QString& window, Qt::Key key);
+    // The addresses a click on a link hands to the browser.
+    static QList<QUrl> urls_opened_by_clicking(const QString& window, const QString& link);
 
     QTemporaryDir dir;
     std::string database_key;
 
 private:
     QString previous_dir_;
+    db::Connection holder_;
+    db::RecordSet holder_set_;
 };
 
 }  // namespace assocman_testing

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/cipher.h"
-#include "core/tests/temp_dir.h"
 #include "platform/text/gbk.h"
+#include "tests/support/temp_dir.h"
 
 namespace assoc {
 namespace {
@@ -34,7 +34,7 @@ protected:
 
     void load() { load_configuration(dir.path(), host, name, password); }
 
-    testing_support::TempDir dir;
+    test_support::TempDir dir;
     RecordingHost host;
     std::string name = "old name";
     std::string password = "old password";

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/tests/temp_dir.h"
 #include "platform/text/gbk.h"
+#include "tests/support/temp_dir.h"
 
 namespace assoc {
 namespace {
@@ -140,7 +140,7 @@ TEST(Profile, ValuesAreCutAtTheBufferSizeOnACharacterBoundary)
 
 TEST(Profile, ReadsFilesAndTreatsTheUnreadableAsEmpty)
 {
-    testing_support::TempDir dir;
+    test_support::TempDir dir;
     const std::string path = dir.write("a.ini", text::to_gbk("[配置信息]\n协会名称=学生会\n"));
     EXPECT_EQ(Profile::read_file(path).value("配置信息", "协会名称", "DEF"), "学生会");
 

@@ -12,18 +12,17 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
 
-#include "core/tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace assoc {
 namespace {
 
-using testing_support::TempDir;
+using test_support::read_file;
+using test_support::TempDir;
 
 // The save syncs through this fsync, which the test program puts before the C
 // library's: a disk that goes bad while a test sets `sync_error`.
@@ -36,12 +35,6 @@ extern "C" int fsync(int fd)
 
 const std::string kOld = "old board\r\n\xC4\xDA\xC8\xDD\r\n";
 const std::string kNew(10000, 'n');
-
-std::string read(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 std::set<std::string> entries(const std::string& folder)
 {
@@ -83,7 +76,7 @@ TEST(SaveWholeFile, WriteThatFailsKeepsTheOldFileAndIsReported)
     const int status = save_in_small_child(path, true);
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as EFBIG";
-    EXPECT_EQ(read(path), kOld);
+    EXPECT_EQ(read_file(path), kOld);
     EXPECT_EQ(entries(dir.path()), std::set<std::string>{"systemad.txt"}) << "no temporary file left";
 }
 
@@ -99,7 +92,7 @@ TEST(SaveWholeFile, NextSaveRemovesOnlyItsOwnLeftovers)
         const int status = save_in_small_child(target, false);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
     }
-    EXPECT_EQ(read(path), kOld);
+    EXPECT_EQ(read_file(path), kOld);
     std::set<std::string> before = entries(dir.path());
     ASSERT_EQ(before.size(), 5u);
     std::string leftover;
@@ -129,9 +122,9 @@ TEST(SaveWholeFile, NextSaveRemovesOnlyItsOwnLeftovers)
     const SaveResult result = save_whole_file(path, "new");
     close(held);
     ASSERT_TRUE(result.ok) << result.detail;
-    EXPECT_EQ(read(path), "new");
+    EXPECT_EQ(read_file(path), "new");
     EXPECT_EQ(entries(dir.path()), expected);
-    EXPECT_EQ(read(outside), "keep");
+    EXPECT_EQ(read_file(outside), "keep");
 }
 
 // Copies of the program saving one file at once: each tidies up after the
@@ -158,7 +151,7 @@ std::map<std::string, std::string> snapshot(const std::string& folder)
         lstat(entry.path().c_str(), &st);
         std::string& what = seen[entry.path().lexically_relative(folder)];
         if (S_ISLNK(st.st_mode)) what = "-> " + std::filesystem::read_symlink(entry.path()).string();
-        if (S_ISREG(st.st_mode)) what = read(entry.path()) + " " + std::to_string(st.st_mode & 07777);
+        if (S_ISREG(st.st_mode)) what = read_file(entry.path()) + " " + std::to_string(st.st_mode & 07777);
     }
     return seen;
 }

@@ -16,7 +16,6 @@
 #include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
-#include "platform/db/testing.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/testing.h"
@@ -87,39 +86,7 @@ protected:
         return out;
     }
 
-    void open(const QString& window)
-    {
-        ASSERT_TRUE(ui::load_window(window, kWorkspace));
-        QCoreApplication::processEvents();
-    }
-
-    // Closes a window the way its close box does and lets the close happen.
-    void close(const QString& window)
-    {
-        ui::destroy_window_or_unit(window);
-        QCoreApplication::processEvents();
-    }
-
-    static void click(const QString& window, const QString& button)
-    {
-        QWidget* widget = ui::control_widget(window, button);
-        ASSERT_NE(widget, nullptr);
-        QTest::mouseClick(widget, Qt::LeftButton);
-        QCoreApplication::processEvents();
-    }
-
-    // Another program holding the database in an exclusive transaction: the
-    // windows can neither read nor write until it is released. The window's
-    // own wait for the lock is cut short so a failure comes at once.
-    void hold_database(const QString& window, const QString& connection_unit)
-    {
-        db::Connection* own = ui::connection(window, connection_unit);
-        ASSERT_NE(own, nullptr);
-        db::set_busy_timeout(*own, 20);
-        ASSERT_TRUE(connect(holder, holder_set));
-        ASSERT_TRUE(db::recordset_open(holder_set, "begin exclusive", db::Source::sql));
-    }
-    void release_database() { ASSERT_TRUE(db::recordset_open(holder_set, "rollback", db::Source::sql)); }
+    static void open(const QString& window) { open_window(window, kWorkspace); }
 
     // The engine's box for a database held by another program.
     static void expect_engine_busy_box(const ui::ShownMessage& box)
@@ -129,9 +96,6 @@ protected:
         EXPECT_EQ(box.icon, ui::Icon::none);
         EXPECT_EQ(box.text, "数据库正忙或已被其他程序锁定，请稍后重试！\r\ndatabase is locked");
     }
-
-    db::Connection holder;
-    db::RecordSet holder_set;
 
     // Every message of these windows is a tip with the information icon.
     static void expect_information_tips()

@@ -56,7 +56,7 @@ TEST_F(NewAdmin, RightsAreCheckedWhenTheWindowOpens)
         if (!c.refused) {
             EXPECT_EQ(ui::caption(kWin), "星火社-新建管理员") << c.label;
         }
-        close(kWin);
+        close_window(kWin);
     }
 }
 
@@ -139,9 +139,7 @@ TEST_F(NewAdmin, EnterInAnyBoxPressesTheButton)
     for (const QString& box : {kName, kPass, kConfirm}) {
         ui::presenter::clear();
         fill("", "p", "p");
-        ui::set_focus(kWin, box);
-        QTest::keyClick(ui::control_widget(kWin, box), Qt::Key_Return);
-        QCoreApplication::processEvents();
+        press_key(kWin, box, Qt::Key_Return);
         EXPECT_EQ(shown_texts(), QStringList{kIncomplete}) << box.toStdString();
     }
 }
@@ -169,7 +167,7 @@ TEST_F(NewAdmin, DatabaseHeldByAnotherProgramFailsTheSaveUntilReleased)
     make_database({{"管理员", password_digest("x"), "超级管理员"}});
     const std::vector<Account> before = accounts();
     open(kWin);
-    ASSERT_NO_FATAL_FAILURE(hold_database(kWin, "数据库连接新建账号"));
+    ASSERT_NO_FATAL_FAILURE(hold_database(kWin, "数据库连接新建账号", "begin exclusive"));
     fill("新人", "p", "p");
     for (int click_count = 0; click_count < 2; ++click_count) {
         SCOPED_TRACE(click_count);

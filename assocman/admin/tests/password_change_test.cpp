@@ -27,12 +27,7 @@ protected:
     }
 
     // The space bar on the focused button, so "focus not moved" can be seen.
-    void press()
-    {
-        ui::set_focus(kWin, kButton);
-        QTest::keyClick(ui::control_widget(kWin, kButton), Qt::Key_Space);
-        QCoreApplication::processEvents();
-    }
+    void press() { press_key(kWin, kButton, Qt::Key_Space); }
 };
 
 TEST_F(PasswordChange, OpensWithCaptionAndAdministratorAndNoDefaultButton)
@@ -46,17 +41,11 @@ TEST_F(PasswordChange, OpensWithCaptionAndAdministratorAndNoDefaultButton)
 
     // Enter in a box starts nothing, even with everything filled in right.
     fill("old", "new", "new");
-    for (const QString& box : {kOld, kNew, kAgain}) {
-        ui::set_focus(kWin, box);
-        QTest::keyClick(ui::control_widget(kWin, box), Qt::Key_Return);
-        QCoreApplication::processEvents();
-    }
+    for (const QString& box : {kOld, kNew, kAgain}) press_key(kWin, box, Qt::Key_Return);
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
     EXPECT_EQ(accounts().front().pass, password_digest("old"));
 
-    ui::set_focus(kWin, kOld);
-    QTest::keyClick(ui::control_widget(kWin, kOld), Qt::Key_Escape);
-    QCoreApplication::processEvents();
+    press_key(kWin, kOld, Qt::Key_Escape);
     EXPECT_FALSE(ui::is_window_open(kWin));
 }
 
@@ -145,7 +134,7 @@ TEST_F(PasswordChange, AccountThatCannotMatchIsAWrongOldPassword)
         press();
         EXPECT_EQ(shown_texts(), QStringList{kWrongOld}) << c.label;
         EXPECT_EQ(accounts(), c.rows) << c.label;
-        close(kWin);
+        close_window(kWin);
     }
 }
 
@@ -178,7 +167,7 @@ TEST_F(PasswordChange, DatabaseHeldByAnotherProgramFailsTheSaveUntilReleased)
 {
     make_database({{"管理员", password_digest("old"), "普通管理员"}});
     open(kWin);
-    ASSERT_NO_FATAL_FAILURE(hold_database(kWin, "数据库连接管理员设置"));
+    ASSERT_NO_FATAL_FAILURE(hold_database(kWin, "数据库连接管理员设置", "begin exclusive"));
     fill("old", "new", "new");
     for (int click = 0; click < 2; ++click) {
         SCOPED_TRACE(click);

@@ -6,10 +6,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <fstream>
 #include <optional>
 
 #include "assocman/state/state.h"
@@ -55,8 +51,7 @@ protected:
 
     void write_config(const std::string& body_utf8)
     {
-        std::ofstream out(usertext("userconfig.ini").toStdString(), std::ios::binary);
-        out << text::to_gbk(body_utf8);
+        write_usertext("userconfig.ini", text::to_gbk(body_utf8));
     }
 
     void write_config_for(const std::string& association, const std::string& password)
@@ -81,20 +76,13 @@ protected:
         }
     }
 
-    void open_login()
-    {
-        ASSERT_TRUE(ui::load_window(kWin));
-        QCoreApplication::processEvents();
-    }
+    void open_login() { open_window(kWin); }
 
     void type_and_login(const QString& name, const QString& pass)
     {
         ui::set_text(kWin, kName, name);
         ui::set_text(kWin, kPass, pass);
-        auto* button = qobject_cast<QPushButton*>(ui::control_widget(kWin, "按钮登陆"));
-        ASSERT_NE(button, nullptr);
-        QTest::mouseClick(button, Qt::LeftButton);
-        QCoreApplication::processEvents();
+        click(kWin, "按钮登陆");
     }
 
     int workspace_created = 0;
@@ -210,9 +198,7 @@ TEST_F(LoginWindow, EnterInEitherBoxClicksLogin)
         ui::presenter::clear();
         ui::set_text(kWin, kName, "nobody");
         ui::set_text(kWin, kPass, "y");
-        ui::set_focus(kWin, box);
-        QTest::keyClick(ui::control_widget(kWin, box), Qt::Key_Return);
-        QCoreApplication::processEvents();
+        press_key(kWin, box, Qt::Key_Return);
         EXPECT_EQ(shown_texts(), QStringList{"用户名或密码错误！无法完成验证！"}) << box.toStdString();
     }
 }
@@ -266,7 +252,7 @@ TEST_F(LoginWindow, ExitButtonEndsTheProgramWithCodeZeroAfterTheCleanUp)
     ui::register_exit_cleanup([&] { ++cleanups; });
     ui::set_exit_hook([&](int code) { exit_code = code; });
     open_login();
-    QTest::mouseClick(ui::control_widget(kWin, "按钮登陆1"), Qt::LeftButton);
+    click(kWin, "按钮登陆1");
     EXPECT_EQ(exit_code, 0);
     EXPECT_EQ(cleanups, 1);
 }

@@ -14,7 +14,6 @@
 #include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "platform/db/db.h"
-#include "platform/db/testing.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/testing.h"
@@ -79,17 +78,8 @@ protected:
         return r;
     }
 
-    void open()
-    {
-        ASSERT_TRUE(ui::load_window(kWin));
-        QCoreApplication::processEvents();
-    }
-
-    void click(const char* button)
-    {
-        QTest::mouseClick(ui::control_widget(kWin, QString::fromUtf8(button)), Qt::LeftButton);
-        QCoreApplication::processEvents();
-    }
+    void open() { open_window(kWin); }
+    void click(const char* button) { WindowTest::click(kWin, QString::fromUtf8(button)); }
 
     void look_up(const QString& name)
     {
@@ -129,8 +119,7 @@ TEST_F(LookupWindow, OpensLockedOrKeepsItsTitleWhenTheConnectionFails)
     EXPECT_EQ(modes(), kLocked);
     EXPECT_TRUE(ui::is_disabled(kWin, kSave));
 
-    ui::destroy_window_or_unit(kWin);
-    QCoreApplication::processEvents();
+    close_window(kWin);
     app::state().database_password = "wrong";
     open();
     ASSERT_EQ(ui::presenter::shown().size(), 1);
@@ -178,9 +167,7 @@ TEST_F(LookupWindow, LookUpShowsTheFirstExactMatchOnly)
     // 查询 is the window's default button: Enter in the criterion box looks up.
     ASSERT_EQ(boxes().front(), "Bob");
     ui::set_text(kWin, kCriterion, "ann");
-    ui::set_focus(kWin, kCriterion);
-    QTest::keyClick(ui::control_widget(kWin, kCriterion), Qt::Key_Return);
-    QCoreApplication::processEvents();
+    press_key(kWin, kCriterion, Qt::Key_Return);
     EXPECT_EQ(messages(), QStringList{});
     EXPECT_EQ(boxes().front(), "ann");
 }
@@ -196,8 +183,7 @@ TEST_F(LookupWindow, CorrectionNeedsAMemberFoundInThisOpening)
     EXPECT_EQ(messages(), (QStringList{kRefused, kNotFound, kRefused}));
 
     look_up("ann");
-    ui::destroy_window_or_unit(kWin);
-    QCoreApplication::processEvents();
+    close_window(kWin);
     open();
     click("按钮信息纠错");
     EXPECT_EQ(messages(), QStringList{kRefused});
@@ -273,11 +259,7 @@ TEST_F(LookupWindow, FailedSaveKeepsTheEditForTheRetry)
     open();
     look_up("ann");
     click("按钮信息纠错");
-    db::set_busy_timeout(*ui::connection(kWin, "数据库连接会员查询"), 20);
-    db::Connection holder;
-    db::RecordSet held;
-    ASSERT_TRUE(connect(holder, held));
-    ASSERT_TRUE(db::recordset_open(held, "begin immediate", db::Source::sql));
+    ASSERT_NO_FATAL_FAILURE(hold_database(kWin, "数据库连接会员查询", "begin immediate"));
     ui::set_text(kWin, kBoxes[0], "changed");
     click("按钮保存数据");
     EXPECT_EQ(messages(), QStringList{"抱歉，本条数据未能更新！"});
@@ -286,7 +268,7 @@ TEST_F(LookupWindow, FailedSaveKeepsTheEditForTheRetry)
     EXPECT_EQ(boxes(), (QStringList{"changed", "1", "数学系", "2", "x"}));
     EXPECT_EQ(stored(1)[0], "ann");
 
-    ASSERT_TRUE(db::recordset_open(held, "rollback", db::Source::sql));
+    release_database();
     click("按钮保存数据");
     EXPECT_EQ(messages(), QStringList{kUpdated});
     EXPECT_EQ(modes(), kLocked);

@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFile>
 #include <QTest>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -46,27 +44,10 @@ protected:
     // Every stored member as "name|phonenum|class|sex|xuehao|otherinfo", NULL as "~".
     std::vector<std::string> stored()
     {
-        db::Connection c;
-        db::RecordSet rs;
-        EXPECT_TRUE(connect(c, rs));
-        EXPECT_TRUE(db::recordset_open(
-            rs,
+        return column(
             "select coalesce(name,'~')||'|'||coalesce(phonenum,'~')||'|'||coalesce(class,'~')"
             "||'|'||coalesce(sex,'~')||'|'||coalesce(xuehao,'~')||'|'||coalesce(otherinfo,'~')"
-            " r from causer order by id",
-            db::Source::sql));
-        std::vector<std::string> rows(std::max(db::record_count(rs), 0));
-        for (std::string& row : rows) {
-            EXPECT_TRUE(db::recordset_read_text(rs, "r", row));
-            EXPECT_TRUE(db::recordset_move_next(rs));
-        }
-        return rows;
-    }
-
-    void open(const QString& window)
-    {
-        ASSERT_TRUE(ui::load_window(window, ""));
-        QCoreApplication::processEvents();
+            " r from causer order by id");
     }
 
     void fill(const QString& name, const QString& phone, const QString& dept, const QString& number)
@@ -80,8 +61,7 @@ protected:
     void press_add()
     {
         ui::presenter::clear();
-        QTest::mouseClick(ui::control_widget(kAdd, "按钮添加成员"), Qt::LeftButton);
-        QCoreApplication::processEvents();
+        click(kAdd, "按钮添加成员");
     }
 
     QStringList list_row(int row) const
@@ -101,13 +81,9 @@ TEST_F(MemberAdd, CaptionsFollowTheAssociationNameAndEscCloses)
     for (const QString& association : {QString("星火社"), QString()}) {
         app::state().association_name = association;
         for (const QString& window : {kAdd, kList}) {
-            open(window);
+            open_window(window);
             EXPECT_EQ(ui::caption(window), association + (window == kAdd ? "-成员添加" : "-成员列表"));
-            // The key goes where the focus is, as on the desktop.
-            QWidget* target = QApplication::focusWidget();
-            if (!target || target->window() != ui::window_widget(window)) target = ui::window_widget(window);
-            QTest::keyClick(target, Qt::Key_Escape);
-            QCoreApplication::processEvents();
+            press_key_in(window, Qt::Key_Escape);
             EXPECT_FALSE(ui::is_window_open(window)) << window.toStdString();
         }
     }
@@ -118,7 +94,7 @@ TEST_F(MemberAdd, CaptionsFollowTheAssociationNameAndEscCloses)
 TEST_F(MemberAdd, MissingNameOrPhoneIsRefusedAndKeepsTheBoxes)
 {
     create_database();
-    open(kAdd);
+    open_window(kAdd);
     for (auto [name, phone] : std::vector<std::pair<QString, QString>>{{"张三", ""}, {"", "138"}, {"", ""}}) {
         fill(name, phone, "物理系", "7");
         ui::set_focus(kAdd, kDept);
@@ -138,7 +114,7 @@ TEST_F(MemberAdd, MissingNameOrPhoneIsRefusedAndKeepsTheBoxes)
 TEST_F(MemberAdd, AddsRowsAsTypedAndEmptiesTheForm)
 {
     create_database();
-    open(kAdd);
+    open_window(kAdd);
     EXPECT_TRUE(ui::is_checked(kAdd, "单选框1"));
 
     fill("  ", "-", "", "");  // blanks are a name; empty boxes store empty text, not NULL
@@ -151,7 +127,7 @@ TEST_F(MemberAdd, AddsRowsAsTypedAndEmptiesTheForm)
     press_add();
     EXPECT_EQ(shown_texts(), QStringList{"姓名或手机不能为空，请重新编辑后再添加！"});
 
-    QTest::mouseClick(ui::control_widget(kAdd, "单选框2"), Qt::LeftButton);
+    click(kAdd, "单选框2");
     EXPECT_FALSE(ui::is_checked(kAdd, "单选框1"));
     for (int i = 0; i < 2; ++i) {  // the same member twice gives two rows; the choice survives
         fill("李四", "13800001111", "化学系", "2023-01");
@@ -168,7 +144,7 @@ TEST_F(MemberAdd, AddsRowsAsTypedAndEmptiesTheForm)
 TEST_F(MemberAdd, QuotesAndSqlInTypedTextAreStoredUnchanged)
 {
     create_database();
-    open(kAdd);
+    open_window(kAdd);
     const std::vector<QString> names = {"O'Neil", "x'); delete from causer; --", "'"};
     for (const QString& name : names) {
         fill(name, "1", "a'b", "");
@@ -183,7 +159,7 @@ TEST_F(MemberAdd, QuotesAndSqlInTypedTextAreStoredUnchanged)
 TEST_F(MemberAdd, MissingTableGivesEngineErrorThenFailureAndAnEmptyList)
 {
     create_database();
-    open(kAdd);
+    open_window(kAdd);
     run("drop table causer");
     fill("王五", "139", "数学系", "9");
     press_add();
@@ -201,7 +177,7 @@ TEST_F(MemberAdd, MissingTableGivesEngineErrorThenFailureAndAnEmptyList)
 
     // The list shows the engine's error alone and stays open, empty.
     ui::presenter::clear();
-    open(kList);
+    open_window(kList);
     ASSERT_EQ(ui::presenter::shown().size(), 1);
     EXPECT_EQ(ui::presenter::shown().front().title, ui::kDefaultTitle);
     EXPECT_TRUE(ui::is_window_open(kList));
@@ -213,10 +189,7 @@ TEST_F(MemberList, ClosedWhileTheEngineErrorIsShownLeavesQuietly)
     create_database();
     run("insert into causer (name) values ('张三')");
     run("alter table causer rename to causer_gone");
-    ui::presenter::set_while_open([](const ui::ShownMessage&) {
-        ui::destroy_window_or_unit(kList);
-        QCoreApplication::processEvents();
-    });
+    ui::presenter::set_while_open([](const ui::ShownMessage&) { close_window(kList); });
     ASSERT_TRUE(ui::load_window(kList, ""));
     ui::presenter::set_while_open(nullptr);
     QCoreApplication::processEvents();
@@ -227,7 +200,7 @@ TEST_F(MemberList, ClosedWhileTheEngineErrorIsShownLeavesQuietly)
 TEST_F(MemberAdd, TypingRulesOfTheBoxes)
 {
     create_database();
-    open(kAdd);
+    open_window(kAdd);
     struct Case {
         QString box;
         QString typed;
@@ -285,7 +258,7 @@ TEST_F(MemberList, ShowsEveryRowInColumnOrderWithNullsAsEmptyCells)
         {std::string("张三"), std::string("138"), std::string("物理系"), std::string("男"), std::string("01"),
          std::string("班长")});
     run("insert into causer (name) values ('赵六')");
-    open(kList);
+    open_window(kList);
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
     ASSERT_EQ(ui::row_count(kList, kTable), 2);
     EXPECT_EQ(list_row(0), (QStringList{"张三", "138", "01", "男", "物理系", "班长"}));
@@ -295,19 +268,18 @@ TEST_F(MemberList, ShowsEveryRowInColumnOrderWithNullsAsEmptyCells)
 TEST_F(MemberList, IsASnapshotUntilReopened)
 {
     create_database();
-    open(kList);
+    open_window(kList);
     EXPECT_EQ(ui::row_count(kList, kTable), 0);
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
 
-    open(kAdd);
+    open_window(kAdd);
     fill("新人", "1", "", "");
     press_add();
-    open(kList);  // brought forward, not read again
+    open_window(kList);  // brought forward, not read again
     EXPECT_EQ(ui::row_count(kList, kTable), 0);
 
-    ui::destroy_window_or_unit(kList);
-    QCoreApplication::processEvents();
-    open(kList);
+    close_window(kList);
+    open_window(kList);
     ASSERT_EQ(ui::row_count(kList, kTable), 1);
     EXPECT_EQ(ui::cell_text(kList, kTable, 0, 0), "新人");
 }

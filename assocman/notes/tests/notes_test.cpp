@@ -67,33 +67,16 @@ protected:
         }
     }
 
-    // What the table holds, in storage order; NULL shows as "<null>".
-    std::vector<std::vector<std::string>> stored()
+    // What the table holds as "title|category|body", in storage order; NULL
+    // shows as "<null>".
+    std::vector<std::string> stored()
     {
-        db::Connection c;
-        db::RecordSet rs;
-        EXPECT_TRUE(connect(c, rs));
-        EXPECT_TRUE(db::recordset_open(rs,
-                                       "select coalesce(title, '<null>') t, coalesce(class, '<null>') c,"
-                                       " coalesce(text, '<null>') x from ketang order by rowid",
-                                       db::Source::sql));
-        std::vector<std::vector<std::string>> rows;
-        for (int i = db::record_count(rs); i > 0; --i) {
-            std::vector<std::string> row(3);
-            EXPECT_TRUE(db::recordset_read_text(rs, "t", row[0]));
-            EXPECT_TRUE(db::recordset_read_text(rs, "c", row[1]));
-            EXPECT_TRUE(db::recordset_read_text(rs, "x", row[2]));
-            rows.push_back(row);
-            EXPECT_TRUE(db::recordset_move_next(rs));
-        }
-        return rows;
+        return column(
+            "select coalesce(title, '<null>') || '|' || coalesce(class, '<null>') || '|' ||"
+            " coalesce(text, '<null>') r from ketang order by rowid");
     }
 
-    void open()
-    {
-        ASSERT_TRUE(ui::load_window(kWin));
-        QCoreApplication::processEvents();
-    }
+    void open() { open_window(kWin); }
 
     QListWidget* list() { return qobject_cast<QListWidget*>(ui::control_widget(kWin, kList)); }
 
@@ -117,8 +100,7 @@ protected:
     {
         ui::presenter::clear();
         ui::presenter::set_next_answer(answer);
-        QTest::mouseClick(ui::control_widget(kWin, button), Qt::LeftButton);
-        QCoreApplication::processEvents();
+        WindowTest::click(kWin, button);
     }
 
     // Clicks `button` and answers the real message box it opens the way a
@@ -185,8 +167,7 @@ TEST_F(NotesWindow, OpeningSetsCaptionListsTitlesInStoredOrderAndEmptiesFields)
         EXPECT_EQ(ui::item_text(kWin, kCategory, ui::current_index(kWin, kCategory)), "会员课堂提问");
         EXPECT_EQ(ui::current_xp_style(), 2);
         EXPECT_TRUE(shown_texts().isEmpty());
-        ui::destroy_window_or_unit(kWin);
-        QCoreApplication::processEvents();
+        close_window(kWin);
     }
 }
 
@@ -245,16 +226,14 @@ TEST_F(NotesWindow, SubmitStoresNearMissesExactlyAndResetsTheInput)
     const struct {
         QString title, body;
         int category;
-        std::vector<std::string> row;
+        std::string row;
     } cases[] = {
-        {"title", "case differs", 1, {"title", "课程问题记录", "case differs"}},
-        {"Title ", "trailing blank", 4, {"Title ", "其他问题记录", "trailing blank"}},
-        {"   ", "  ", 0, {"   ", "会员课堂提问", "  "}},
-        {"it's'); drop table ketang;--",
-         "引号'内容\r\n第二行",
-         3,
-         {"it's'); drop table ketang;--", "课程安排计划", "引号'内容\r\n第二行"}},
-        {"无分类", "正文", -1, {"无分类", "<null>", "正文"}},
+        {"title", "case differs", 1, "title|课程问题记录|case differs"},
+        {"Title ", "trailing blank", 4, "Title |其他问题记录|trailing blank"},
+        {"   ", "  ", 0, "   |会员课堂提问|  "},
+        {"it's'); drop table ketang;--", "引号'内容\r\n第二行", 3,
+         "it's'); drop table ketang;--|课程安排计划|引号'内容\r\n第二行"},
+        {"无分类", "正文", -1, "无分类|<null>|正文"},
     };
     auto expected = stored();
     QStringList titles = items();
@@ -292,7 +271,7 @@ TEST_F(NotesWindow, ANoteSubmittedNowCanBeShownRefusedAgainAndDeleted)
     pick(1);
     click("按钮1");
     EXPECT_EQ(items(), QStringList{"旧"});
-    EXPECT_EQ(stored(), (std::vector<std::vector<std::string>>{{"旧", "会员课堂提问", "旧内容"}}));
+    EXPECT_EQ(stored(), std::vector<std::string>{"旧|会员课堂提问|旧内容"});
 }
 
 TEST_F(NotesWindow, DeleteAsksFirstAndRemovesTheFirstRowWithTheSelectedTitle)
@@ -317,21 +296,20 @@ TEST_F(NotesWindow, DeleteAsksFirstAndRemovesTheFirstRowWithTheSelectedTitle)
     EXPECT_EQ(items(), (QStringList{"A", "B"}));
     EXPECT_EQ(ui::current_index(kWin, kList), -1);
     EXPECT_EQ(shown_note(), (QStringList{"", "", "", ""}));
-    EXPECT_EQ(stored(), (std::vector<std::vector<std::string>>{{"B", "<null>", "b"}, {"A", "<null>", "a2"}}));
+    EXPECT_EQ(stored(), (std::vector<std::string>{"B|<null>|b", "A|<null>|a2"}));
 
     // On the real box Enter answers OK: the question's default button.
     pick(1);
     EXPECT_EQ(click_and_press_enter_on_the_box("按钮1"), "确定要删除该记录吗？");
     EXPECT_EQ(items(), QStringList{"A"});
-    EXPECT_EQ(stored(), (std::vector<std::vector<std::string>>{{"A", "<null>", "a2"}}));
+    EXPECT_EQ(stored(), std::vector<std::string>{"A|<null>|a2"});
 }
 
 TEST_F(NotesWindow, DeleteWithoutSelectionAsksButDeletesNothing)
 {
     for (const std::vector<Note>& notes :
          {std::vector<Note>{}, std::vector<Note>{{{}, {}, "untitled", {}}}}) {
-        ui::destroy_window_or_unit(kWin);
-        QCoreApplication::processEvents();
+        close_window(kWin);
         QFile::remove(QString::fromStdString(database_file()));
         make_database(notes);
         open();

@@ -4,12 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -84,14 +81,8 @@ protected:
         test_support::process_queued_events();
     }
 
-    void click(const char* button)
-    {
-        auto* widget = qobject_cast<QPushButton*>(ui::control_widget(kWin, button));
-        ASSERT_NE(widget, nullptr) << button;
-        QTest::mouseClick(widget, Qt::LeftButton);
-    }
-    void start() { click("按钮开始滚动"); }
-    void stop() { click("按钮停止滚动"); }
+    void start() { click(kWin, "按钮开始滚动"); }
+    void stop() { click(kWin, "按钮停止滚动"); }
 
     // One tick of the rolling timer, without waiting for the clock.
     static void tick() { ASSERT_TRUE(ui::detail::call_handler("random_pick.on_tick")); }
@@ -115,10 +106,7 @@ TEST_F(RandomPickWindow, OpensIdleWithEveryRollCallRowAsACandidate)
 TEST_F(RandomPickWindow, EscClosesAndReopeningTakesTheTableAsItNowStands)
 {
     open_with({{"张三", true}, {"李四", false}});
-    // Keys go where the focus is, as on the desktop.
-    QWidget* target = QApplication::focusWidget();
-    if (!target || target->window() != ui::window_widget(kWin)) target = ui::window_widget(kWin);
-    QTest::keyClick(target, Qt::Key_Escape);
+    press_key_in(kWin, Qt::Key_Escape);
     ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
 
     open_with({{"王五", true}});

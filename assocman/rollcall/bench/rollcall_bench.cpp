@@ -20,6 +20,7 @@
 #include "platform/db/db.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/testing.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -31,11 +32,8 @@ class Register {
 public:
     explicit Register(int members)
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "rollcall-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        dir_ = pattern;
-        std::filesystem::create_directory(dir_ + "/usertext");
-        file_ = dir_ + "/usertext/causercount.mdb";
+        std::filesystem::create_directory(dir_.file("usertext"));
+        file_ = dir_.file("usertext/causercount.mdb");
         if (!database::create_database(file_, kKey, nullptr) ||
             !db::db_connect_access(connection_, file_, kKey)) {
             std::abort();
@@ -51,17 +49,12 @@ public:
         }
         if (!db::commit_transaction(connection_)) std::abort();
     }
-    ~Register()
-    {
-        db::db_close(connection_);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    const std::string& dir() const { return dir_; }
+    ~Register() { db::db_close(connection_); }
+    const std::string& dir() const { return dir_.path(); }
     db::Connection& connection() { return connection_; }
 
 private:
-    std::string dir_;
+    test_support::TempDir dir_;
     std::string file_;
     db::Connection connection_;
 };

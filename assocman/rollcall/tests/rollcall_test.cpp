@@ -10,10 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <ostream>
@@ -42,13 +40,6 @@ const QString kWin = "rollcall";
 const QString kLabel = "透明标签姓名";
 const std::string kKey = "rollcall-key";
 const QString kLast = "当前已经是最后一位成员！";
-
-QByteArray read_file(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
 
 QString today_file_name()
 {
@@ -89,55 +80,25 @@ protected:
     // qiandao as stored, in table order: "name=mark".
     std::vector<std::string> list_rows()
     {
-        db::Connection c;
-        db::RecordSet rs;
-        EXPECT_TRUE(connect(c, rs));
-        EXPECT_TRUE(db::recordset_open(rs, "select name || '=' || dao as r from qiandao order by rowid",
-                                       db::Source::sql));
-        std::vector<std::string> rows(std::max(db::record_count(rs), 0));
-        for (std::string& row : rows) {
-            EXPECT_TRUE(db::recordset_read_text(rs, "r", row));
-            EXPECT_TRUE(db::recordset_move_next(rs));
-        }
-        return rows;
+        return column("select name || '=' || dao as r from qiandao order by rowid");
     }
 
-    void open()
-    {
-        ASSERT_TRUE(ui::load_window(kWin));
-        QCoreApplication::processEvents();
-    }
-
-    void click(const char* button)
-    {
-        auto* b = qobject_cast<QPushButton*>(ui::control_widget(kWin, QString::fromUtf8(button)));
-        ASSERT_NE(b, nullptr) << button;
-        QTest::mouseClick(b, Qt::LeftButton);
-        QCoreApplication::processEvents();
-    }
+    void open() { open_window(kWin); }
+    std::string report() const { return read_usertext(today_file_name()).value_or(""); }
 
     // P present, A absent, N next, B previous (back).
     void press(const std::string& keys)
     {
         static const std::map<char, const char*> kButtons = {
             {'P', "按钮签到"}, {'A', "按钮缺席"}, {'N', "按钮下一条"}, {'B', "按钮上一条"}};
-        for (char k : keys) click(kButtons.at(k));
+        for (char k : keys) click(kWin, kButtons.at(k));
     }
 
     QString shown_name() const { return ui::text(kWin, kLabel); }
 
     // Another program that takes the database for writing (reads still go
-    // on) until release(); the window's own wait for it is cut short.
-    void hold_for_writing()
-    {
-        if (db::Connection* own = ui::connection(kWin, "数据库连接会员点名")) db::set_busy_timeout(*own, 20);
-        ASSERT_TRUE(holder.is_open() || connect(holder, holder_set));
-        ASSERT_TRUE(db::recordset_open(holder_set, "begin immediate", db::Source::sql));
-    }
-    void release() { ASSERT_TRUE(db::recordset_open(holder_set, "rollback", db::Source::sql)); }
-
-    db::Connection holder;
-    db::RecordSet holder_set;
+    // on) until release_database(); the window's own wait for it is cut short.
+    void hold_for_writing() { hold_database(kWin, "数据库连接会员点名", "begin immediate"); }
 };
 
 TEST_F(RollCall, OpeningRebuildsTheListFromEveryMemberName)
@@ -224,7 +185,7 @@ TEST_F(RollCall, RebuildThatCannotReplaceTheListLeavesItAsItWas)
         ui::presenter::set_while_open([&](const ui::ShownMessage& box) {
             if (box.text != failed) return;
             hold_for_writing();
-            release();
+            release_database();
         });
         QElapsedTimer opening;
         opening.start();
@@ -257,7 +218,7 @@ TEST_F(RollCall, MarkThatCannotBeSavedStaysPendingAndIsToldOf)
     EXPECT_EQ(ui::presenter::shown().value(0).buttons, ui::Buttons::ok);
     EXPECT_EQ(ui::presenter::shown().value(0).icon, ui::Icon::stop);
     EXPECT_EQ(shown_name(), "a");
-    release();
+    release_database();
     ui::presenter::clear();
     press("P");
     EXPECT_TRUE(shown_texts().isEmpty());
@@ -271,14 +232,14 @@ TEST_F(RollCall, MarkThatCannotBeSavedStaysPendingAndIsToldOf)
     ui::destroy_window_or_unit(kWin);
     ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
     EXPECT_EQ(shown_texts(), QStringList{"抱歉，当前成员的签到结果未能保存！"});
-    release();
+    release_database();
     EXPECT_EQ(list_rows(), (std::vector<std::string>{"a=1", "b=0", "c=0"}));
 
     // Closing with a mark that can be saved by now saves it without a word.
     open();
     ASSERT_NO_FATAL_FAILURE(hold_for_writing());
     press("P");
-    release();
+    release_database();
     ui::presenter::clear();
     ui::destroy_window_or_unit(kWin);
     ASSERT_TRUE(test_support::wait_until([] { return !ui::window_widget(kWin); }));
@@ -350,8 +311,7 @@ TEST_P(RollCallReport, FileListsPresentThenAbsentInListOrder)
     ui::presenter::clear();
     press("P");
     EXPECT_EQ(shown_texts(), QStringList({kLast, "签到情况统计报告已生成！\r\n文件位于：" + report_path()}));
-    const QByteArray bytes = read_file(report_path());
-    EXPECT_EQ(bytes.toStdString(), report_bytes(c.present, c.absent));
+    EXPECT_EQ(report(), report_bytes(c.present, c.absent));
     EXPECT_EQ(shown_name().toStdString(), c.members.empty() ? "" : c.members.back());
 }
 
@@ -390,14 +350,11 @@ TEST_F(RollCall, EveryFurtherMarkRewritesTheDaysReport)
 {
     add_members({"a", "b"});
     // An older, longer file of the same day must not leave a tail behind.
-    QFile old(report_path());
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(10000, 'x'));
-    old.close();
+    write_usertext(today_file_name(), std::string(10000, 'x'));
 
     open();
     press("PPP");
-    EXPECT_EQ(read_file(report_path()).toStdString(), report_bytes({"a", "b"}, {}));
+    EXPECT_EQ(report(), report_bytes({"a", "b"}, {}));
 
     ui::presenter::clear();
     press("P");  // after a report: the message and the report again
@@ -405,10 +362,9 @@ TEST_F(RollCall, EveryFurtherMarkRewritesTheDaysReport)
     EXPECT_EQ(shown_texts().value(0), kLast);
 
     press("BBANP");  // a marked absent, then past the end again
-    EXPECT_EQ(read_file(report_path()).toStdString(), report_bytes({"b"}, {"a"}));
-    const QStringList left =
-        QDir(dir.path() + "/usertext").entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::Reversed);
-    EXPECT_EQ(left, QStringList({"causercount.mdb", today_file_name()})) << "no temporary file left behind";
+    EXPECT_EQ(report(), report_bytes({"b"}, {"a"}));
+    EXPECT_EQ(usertext_entries(), QStringList({today_file_name(), "causercount.mdb"}))
+        << "no temporary file left behind";
 }
 
 TEST_F(RollCall, ReportThatCannotBeWrittenSaysSo)
@@ -433,11 +389,7 @@ TEST_F(RollCall, ReportOnAFullDiskKeepsTheDaysEarlierReportAndSaysSo)
 {
     add_members({"a"});
     const std::string earlier = report_bytes({}, {"a"});
-    {
-        QFile file(report_path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(QByteArray::fromStdString(earlier)), static_cast<qint64>(earlier.size()));
-    }
+    write_usertext(today_file_name(), earlier);
     open();
     press("P");
     ui::presenter::clear();
@@ -447,10 +399,8 @@ TEST_F(RollCall, ReportOnAFullDiskKeepsTheDaysEarlierReportAndSaysSo)
     }
     EXPECT_EQ(shown_texts(),
               QStringList({kLast, "签到情况统计报告生成失败！\r\n无法写入：" + report_path()}));
-    EXPECT_EQ(read_file(report_path()).toStdString(), earlier);
-    EXPECT_EQ(
-        QDir(dir.path() + "/usertext").entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::Reversed),
-        QStringList({"causercount.mdb", today_file_name()}))
+    EXPECT_EQ(report(), earlier);
+    EXPECT_EQ(usertext_entries(), QStringList({today_file_name(), "causercount.mdb"}))
         << "no temporary file left behind";
 }
 
@@ -459,20 +409,17 @@ TEST_F(RollCall, ClosingDuringTheLastMemberMessageKeepsTheDaysReport)
     add_members({"a", "b"});
     open();
     press("PPP");
-    const std::string report = report_bytes({"a", "b"}, {});
-    ASSERT_EQ(read_file(report_path()).toStdString(), report);
+    const std::string bytes = report_bytes({"a", "b"}, {});
+    ASSERT_EQ(report(), bytes);
 
     // A close request that runs while the box is up takes the list with it.
     ui::presenter::clear();
-    ui::presenter::set_while_open([](const ui::ShownMessage&) {
-        ui::destroy_window_or_unit(kWin);
-        QCoreApplication::processEvents();
-    });
+    ui::presenter::set_while_open([](const ui::ShownMessage&) { close_window(kWin); });
     press("A");
     ui::presenter::set_while_open(nullptr);
     EXPECT_FALSE(ui::is_window_open(kWin));
     EXPECT_EQ(shown_texts(), QStringList({kLast}));
-    EXPECT_EQ(read_file(report_path()).toStdString(), report);
+    EXPECT_EQ(report(), bytes);
 }
 
 TEST_F(RollCall, EnterMarksPresentAndReopeningStartsANewRollCall)
@@ -480,10 +427,7 @@ TEST_F(RollCall, EnterMarksPresentAndReopeningStartsANewRollCall)
     add_members({"a", "b"});
     open();
     // Even with the focus on the absent button, Enter clicks the default button.
-    ui::set_focus(kWin, "按钮缺席");
-    QWidget* target = QApplication::focusWidget();
-    QTest::keyClick(target ? target : ui::window_widget(kWin), Qt::Key_Return);
-    QCoreApplication::processEvents();
+    press_key(kWin, "按钮缺席", Qt::Key_Return);
     EXPECT_EQ(shown_name(), "b");
     EXPECT_EQ(list_rows(), std::vector<std::string>({"a=1", "b=0"}));
 
@@ -520,7 +464,7 @@ TEST_F(RollCall, SpeaksEachNextNameButNeitherTheFirstNorTheEmptyEnd)
     ASSERT_NO_FATAL_FAILURE(hold_for_writing());
     press("P");  // a mark that cannot be saved calls no one
     EXPECT_EQ(heard(), 1);
-    release();
+    release_database();
     press("PPP");  // b and c in quick succession, then silence past the end
     EXPECT_EQ(heard(), 3);
     press("NPP");  // back on c, its silent last mark, then the report

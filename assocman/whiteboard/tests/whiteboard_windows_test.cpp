@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -22,7 +20,7 @@
 #include "assocman/state/tip.h"
 #include "assocman/testing/window_test.h"
 #include "assocman/whiteboard/whiteboard.h"
-#include "assocman/workspace/workspace.h"
+#include "assocman/workspace/tests/workspace_fixture.h"
 #include "platform/ui/message.h"
 #include "platform/ui/runtime.h"
 #include "platform/ui/testing.h"
@@ -39,15 +37,6 @@ const QStringList kBoxes{QStringLiteral("编辑框第一句"), QStringLiteral("�
                          QStringLiteral("编辑框第三句"), QStringLiteral("编辑框第四句")};
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// Stands in for the browser: QDesktopServices hands it the address.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
 
 class WhiteboardWindows : public assocman_testing::WindowTest {
 protected:
@@ -71,36 +60,13 @@ protected:
         st.whiteboard_lines = QStringList{QStringLiteral("workspace")};
     }
 
-    QString board_path() const { return usertext(QStringLiteral("systemad.txt")); }
-
-    void write_board(const std::string& bytes)
-    {
-        QFile file(board_path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(QByteArray::fromStdString(bytes)), static_cast<qint64>(bytes.size()));
-    }
-
-    std::optional<std::string> read_board() const
-    {
-        QFile file(board_path());
-        if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-        return file.readAll().toStdString();
-    }
+    void write_board(const std::string& bytes) { write_usertext(QStringLiteral("systemad.txt"), bytes); }
+    std::optional<std::string> read_board() const { return read_usertext(QStringLiteral("systemad.txt")); }
 
     void open(const QString& window)
     {
-        ASSERT_TRUE(ui::load_window(window, QStringLiteral("workspace")));
-        test_support::process_queued_events();
+        open_window(window, QStringLiteral("workspace"));
         ASSERT_TRUE(ui::is_window_open(window));
-    }
-
-    void press_esc(const QString& window)
-    {
-        // Keys go where the user's focus is, as they would on the desktop.
-        QWidget* target = QApplication::focusWidget();
-        if (!target || target->window() != ui::window_widget(window)) target = ui::window_widget(window);
-        QTest::keyClick(target, Qt::Key_Escape);
-        test_support::process_queued_events();
     }
 
     // The four boxes as one text, "|" between them.
@@ -117,11 +83,7 @@ protected:
         for (qsizetype i = 0; i < kBoxes.size(); ++i) ui::set_text(kEditor, kBoxes[i], texts[i]);
     }
 
-    void click_save()
-    {
-        QTest::mouseClick(ui::control_widget(kEditor, QStringLiteral("按钮修改课堂要点")), Qt::LeftButton);
-        test_support::process_queued_events();
-    }
+    void click_save() { click(kEditor, QStringLiteral("按钮修改课堂要点")); }
 };
 
 // ---- editor: opening -------------------------------------------------------
@@ -195,8 +157,7 @@ TEST_P(WhiteboardEditorSave, NumbersBoxesAndReplacesTheWholeFile)
 
     EXPECT_EQ(boxes(), u(c.shown));
     EXPECT_EQ(read_board(), c.bytes);
-    const QDir usertext(dir.filePath(QStringLiteral("usertext")));
-    EXPECT_EQ(usertext.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+    EXPECT_EQ(usertext_entries(),
               QStringList{QStringLiteral("systemad.txt")});  // no temporary file left behind
     const auto shown = ui::presenter::shown();
     ASSERT_EQ(shown.size(), 1);
@@ -223,7 +184,7 @@ TEST_F(WhiteboardWindows, EditorTypedSavedReopenedAndSavedAgainNumbersTwice)
     click_save();
     EXPECT_EQ(read_board(), "1.a\r\n2.b\r\n3.c\r\n4.d"s);
 
-    press_esc(kEditor);
+    press_key_in(kEditor, Qt::Key_Escape);
     EXPECT_FALSE(ui::is_window_open(kEditor));
     open(kEditor);
     EXPECT_EQ(boxes(), u("1.a|2.b|3.c|4.d"));
@@ -296,9 +257,7 @@ TEST_F(WhiteboardWindows, FullDiskKeepsTheOldBoardAndSaysSo)
     EXPECT_EQ(assocman_testing::shown_texts().join(QLatin1Char('|')).toStdString(),
               "抱歉，课堂要点数据保存失败！");
     EXPECT_EQ(read_board(), old);
-    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("usertext")))
-                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("systemad.txt")});
+    EXPECT_EQ(usertext_entries(), QStringList{QStringLiteral("systemad.txt")});
 }
 
 // ---- a whiteboard that is no file ------------------------------------------
@@ -351,20 +310,15 @@ private:
     std::thread thread_;
 };
 
-class WhiteboardNotAFile : public assocman_testing::WindowTest {
+// The real workspace, as after a login, with the real editor.
+class WhiteboardNotAFile : public workspace_test::WorkspaceFixture {
 protected:
     void SetUp() override
     {
-        WindowTest::SetUp();
+        WorkspaceFixture::SetUp();
         if (HasFatalFailure()) return;
-        workspace::register_workspace_handlers();
         whiteboard::register_whiteboard_handlers();
-        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(QStringLiteral("workspace")));
         ASSERT_NO_FATAL_FAILURE(assocman_testing::add_form(kEditor));
-        ASSERT_NO_FATAL_FAILURE(assocman_testing::add_description(
-            R"({"window": "login", "title": "login", "size": [330, 229]})", "login"));
-        enter_program_folder();
-        app::state().association_name = QStringLiteral("Quillet");
     }
 };
 
@@ -374,14 +328,11 @@ TEST_F(WhiteboardNotAFile, FifoReadsAsNoBoardInTheWorkspaceAndTheEditor)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const FifoWatchdog watchdog(fifo, std::chrono::seconds(5));
 
-    ASSERT_TRUE(ui::load_window(QStringLiteral("login")));
-    ASSERT_TRUE(ui::load_window(QStringLiteral("workspace")));
-    test_support::process_queued_events();
+    open_workspace();
     EXPECT_TRUE(ui::is_window_open(QStringLiteral("workspace")));
     EXPECT_TRUE(app::state().whiteboard_lines.isEmpty());
 
-    ASSERT_TRUE(ui::load_window(kEditor, QStringLiteral("workspace")));
-    test_support::process_queued_events();
+    open_window(kEditor, QStringLiteral("workspace"));
     EXPECT_TRUE(ui::is_window_open(kEditor));
     for (const QString& box : kBoxes) EXPECT_EQ(ui::text(kEditor, box), QString()) << box.toStdString();
 
@@ -401,7 +352,7 @@ TEST_F(WhiteboardWindows, EachWindowHasItsTitleAndClosesWithEsc)
         SCOPED_TRACE(window.toStdString());
         open(window);
         EXPECT_EQ(ui::caption(window), u(title));
-        press_esc(window);
+        press_key_in(window, Qt::Key_Escape);
         EXPECT_FALSE(ui::is_window_open(window));
     }
     EXPECT_TRUE(ui::is_window_open(QStringLiteral("workspace")));
@@ -411,17 +362,8 @@ TEST_F(WhiteboardWindows, AboutLinkOpensTheMakersPage)
 {
     open(kAbout);
     EXPECT_EQ(ui::current_xp_style(), 0);
-
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
-    QWidget* link = ui::control_widget(kAbout, u("透明标签6"));
-    ASSERT_NE(link, nullptr);
-    QTest::mousePress(link, Qt::LeftButton);
-    QTest::mouseRelease(link, Qt::LeftButton);
-    test_support::process_queued_events();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-
-    EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(app::kMakerPage))});
+    EXPECT_EQ(urls_opened_by_clicking(kAbout, u("透明标签6")),
+              QList<QUrl>{QUrl(QString::fromLatin1(app::kMakerPage))});
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
     EXPECT_TRUE(ui::is_window_open(kAbout));
 }
@@ -449,5 +391,3 @@ TEST_F(WhiteboardWindows, HelpShowsTheTwentyLinesReadOnly)
 }
 
 }  // namespace
-
-#include "whiteboard_windows_test.moc"

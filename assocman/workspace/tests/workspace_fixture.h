@@ -46,12 +46,7 @@ protected:
         st.current_admin = QStringLiteral("admin");
     }
 
-    void write_whiteboard(const QByteArray& bytes)
-    {
-        QFile file(usertext(QStringLiteral("systemad.txt")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
+    void write_whiteboard(const std::string& bytes) { write_usertext(QStringLiteral("systemad.txt"), bytes); }
 
     // Login first, then the workspace, as after a successful login.
     void open_workspace()

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QUrl>
@@ -25,15 +24,6 @@ using workspace_test::WorkspaceFixture;
 const QString kWs = QStringLiteral("workspace");
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// Stands in for the browser: QDesktopServices hands it the address.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
 
 // ---- whiteboard labels --------------------------------------------------------
 
@@ -64,7 +54,7 @@ class WorkspaceLabels : public WorkspaceFixture, public ::testing::WithParamInte
 TEST_P(WorkspaceLabels, ShowLinesByCount)
 {
     const LabelCase& c = GetParam();
-    if (c.file) write_whiteboard(QByteArray::fromStdString(*c.file));
+    if (c.file) write_whiteboard(*c.file);
     open_workspace();
     ASSERT_TRUE(ui::is_window_open(kWs));
 
@@ -80,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Whiteboard, WorkspaceLabels, ::testing::ValuesIn(kLabel
 
 TEST_F(WorkspaceFixture, KeepsWhiteboardTextAndLinesProgramWide)
 {
-    write_whiteboard(QByteArray(" x\r\n\r\ny\r\n "));
+    write_whiteboard(" x\r\n\r\ny\r\n ");
     open_workspace();
     EXPECT_EQ(app::state().whiteboard_text, u("x\r\n\r\ny\r\n"));
     EXPECT_EQ(app::state().whiteboard_lines, (QStringList{u("x"), u(""), u("y")}));
@@ -153,14 +143,8 @@ TEST_F(WorkspaceFixture, CreditLineOpensMakerPage)
     QWidget* credit = ui::control_widget(kWs, QStringLiteral("透明标签2"));
     ASSERT_NE(credit, nullptr);
     EXPECT_EQ(credit->cursor().shape(), Qt::PointingHandCursor);
-
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
-    QTest::mousePress(credit, Qt::LeftButton);
-    QTest::mouseRelease(credit, Qt::LeftButton);
-    test_support::process_queued_events();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    EXPECT_EQ(recorder.urls, QList<QUrl>{QUrl(QString::fromLatin1(app::kMakerPage))});
+    EXPECT_EQ(urls_opened_by_clicking(kWs, QStringLiteral("透明标签2")),
+              QList<QUrl>{QUrl(QString::fromLatin1(app::kMakerPage))});
     EXPECT_TRUE(ui::presenter::shown().isEmpty());
 }
 
@@ -320,5 +304,3 @@ TEST_F(WorkspaceFixture, MinimiseWithoutTrayKeepsAnOrdinaryMinimisedWindow)
 }
 
 }  // namespace
-
-#include "workspace_test.moc"

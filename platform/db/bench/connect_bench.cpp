@@ -6,10 +6,10 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "platform/db/db.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -19,21 +19,13 @@ class Database {
 public:
     Database()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "connect-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        dir_ = pattern;
-        file_ = dir_ + "/bench.db";
+        file_ = dir_.file("bench.db");
         if (!db::create_keyed_database(file_, kKey, "create table t (x TEXT)", nullptr)) std::abort();
-    }
-    ~Database()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
     }
     const std::string& file() const { return file_; }
 
 private:
-    std::string dir_;
+    test_support::TempDir dir_;
     std::string file_;
 };
 

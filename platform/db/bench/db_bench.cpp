@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "platform/db/db.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -22,10 +22,7 @@ class Register {
 public:
     Register()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "db-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        dir_ = pattern;
-        file_ = dir_ + "/register.db";
+        file_ = dir_.file("register.db");
         if (!db::create_keyed_database(file_, kKey, kRegisterTable, nullptr) ||
             !db::db_connect_access(connection_, file_, kKey)) {
             std::abort();
@@ -45,16 +42,11 @@ public:
         }
         if (!db::recordset_open(set, "commit", db::Source::sql)) std::abort();
     }
-    ~Register()
-    {
-        db::db_close(connection_);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    ~Register() { db::db_close(connection_); }
     db::Connection& connection() { return connection_; }
 
 private:
-    std::string dir_;
+    test_support::TempDir dir_;
     std::string file_;
     db::Connection connection_;
 };

@@ -13,6 +13,7 @@
 #include "platform/db/db.h"
 #include "platform/db/testing.h"
 #include "platform/db/tests/support.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -318,12 +319,11 @@ TEST(DerivedKeys, OpenADatabaseMadeByTheSqlcipherShell)
     TempDir dir;
     const std::string file = dir.file("shell.db");
     std::string output;
-    ASSERT_TRUE(
-        db_test::shell_output("printf \"PRAGMA key='shell key';\\ncreate table people (name TEXT);\\n"
-                              "insert into people values ('made by the shell');\\n\" | sqlcipher '" +
-                                  file + "' 2>&1",
-                              output))
-        << output;
+    const std::string shell =
+        "printf \"PRAGMA key='shell key';\\ncreate table people (name TEXT);\\n"
+        "insert into people values ('made by the shell');\\n\" | sqlcipher '" +
+        file + "' 2>&1";
+    ASSERT_EQ(test_support::run_command(shell, output), 0) << output;
     db::forget_derived_keys();
     const auto before = db::detail::key_counts();
     for (int i = 0; i < 2; ++i) {

@@ -2,27 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 namespace db_test {
-
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "db-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 PresenterLog::PresenterLog()
 {
@@ -35,18 +17,6 @@ bool file_exists(const std::string& path)
 {
     std::error_code ignored;
     return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
-}
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void write_file(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 const char* const kSampleTables =
@@ -75,17 +45,6 @@ int count_rows(db::Connection& connection, const std::string& table)
     db::recordset_set_connection(set, connection);
     (void)db::recordset_open(set, table, db::Source::table);  // a table that cannot be opened counts -1
     return db::record_count(set);
-}
-
-bool shell_output(const std::string& command, std::string& output)
-{
-    output.clear();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return false;
-    char buffer[512];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    return ::pclose(pipe) == 0;
 }
 
 }  // namespace db_test

@@ -6,22 +6,13 @@
 #include <vector>
 
 #include "platform/db/db.h"
+#include "tests/support/temp_dir.h"
 
 namespace db_test {
 
-// A folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using test_support::read_file;
+using test_support::TempDir;
+using test_support::write_file;
 
 // Installs itself as the error presenter for its lifetime.
 class PresenterLog {
@@ -32,8 +23,6 @@ public:
 };
 
 bool file_exists(const std::string& path);
-std::string read_file(const std::string& path);
-void write_file(const std::string& path, const std::string& bytes);
 
 // The sample tables the tests work on: an autoincrement key, texts, booleans
 // and a date-time with defaults, in four tables (people, marks, journal,
@@ -49,9 +38,5 @@ void exec(db::Connection& connection, const std::string& sql, const std::vector<
 
 // The rows of a table, or -1 when it cannot be opened (a missing table).
 int count_rows(db::Connection& connection, const std::string& table);
-
-// Runs `command` through the shell and returns what it printed; false when the
-// shell could not be started.
-bool shell_output(const std::string& command, std::string& output);
 
 }  // namespace db_test

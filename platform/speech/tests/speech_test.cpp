@@ -23,8 +23,8 @@
 namespace speech {
 namespace {
 
+using test_support::TempDir;
 using testing_support::read_wav;
-using testing_support::TempFolder;
 using testing_support::Wav;
 
 // The WAV files in a folder by object serial, each object's in sequence order.
@@ -56,7 +56,7 @@ protected:
     }
     void TearDown() override { unsetenv("ASSOCMAN_SPEECH_WAV_DIR"); }
 
-    TempFolder folder_;
+    TempDir folder_;
 };
 
 TEST_F(SpeechToWav, ChoosesTheMandarinVoiceThatReadsCharacters)
@@ -185,8 +185,8 @@ protected:
             const char* value = std::getenv(name);
             saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
         }
-        setenv("PULSE_SERVER", ("unix:" + (folder_.path() / "no-socket").string()).c_str(), 1);
-        setenv("AUDIODEV", (folder_.path() / "no-device").c_str(), 1);
+        setenv("PULSE_SERVER", ("unix:" + folder_.file("no-socket")).c_str(), 1);
+        setenv("AUDIODEV", folder_.file("no-device").c_str(), 1);
         unsetenv("ASSOCMAN_SPEECH_WAV_DIR");
     }
     void TearDown() override
@@ -202,7 +202,7 @@ protected:
 
     void use_alsa_configuration(const std::string& text)
     {
-        const auto path = folder_.path() / "asound.conf";
+        const auto path = folder_.file("asound.conf");
         std::ofstream(path) << text;
         setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
     }
@@ -232,7 +232,7 @@ protected:
                   1);
     }
 
-    TempFolder folder_;
+    TempDir folder_;
 
 private:
     std::map<std::string, std::optional<std::string>> saved_;
@@ -247,8 +247,8 @@ TEST_F(SpeechToDevice, WithoutAnyDeviceSpeakingIsSilentQuickAndQuiet)
 
 TEST_F(SpeechToDevice, ASpokenNameReachesTheDeviceAndTheDeviceIsLetGoAfterIt)
 {
-    const auto played = folder_.path() / "played.wav";
-    use_alsa_configuration("pcm.!default { type file slave.pcm { type null } file \"" + played.string() +
+    const std::string played = folder_.file("played.wav");
+    use_alsa_configuration("pcm.!default { type file slave.pcm { type null } file \"" + played +
                            "\" format \"wav\" }\n");
     ETextToSpeech voice;
     voice.speak("张三");
@@ -260,7 +260,7 @@ TEST_F(SpeechToDevice, ASpokenNameReachesTheDeviceAndTheDeviceIsLetGoAfterIt)
 
 TEST_F(SpeechToDevice, ADeviceNotFoundOrNotOpeningIsLookedForAgainAfterAWhile)
 {
-    const std::filesystem::path played = folder_.path() / "played.raw";
+    const std::filesystem::path played = folder_.file("played.raw");
     use_alsa_configuration("pcm.!default { type file slave.pcm { type null } file \"" + played.string() +
                            "\" format \"raw\" }\n");
     detail::silence_alsa_diagnostics();
@@ -302,8 +302,8 @@ TEST_F(SpeechToDevice, ADeviceNotFoundOrNotOpeningIsLookedForAgainAfterAWhile)
 // not touch it; only a worker, once there is a text, may wait for it.
 bool speech_leaves_a_deaf_server_to_the_worker()
 {
-    TempFolder folder;
-    const std::string socket_path = (folder.path() / "native").string();
+    TempDir folder;
+    const std::string socket_path = folder.file("native");
     const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -350,8 +350,8 @@ TEST(SpeechWithoutEngineData, TheObjectHasNoVoiceAndStaysSilent)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            TempFolder data;
-            TempFolder output;
+            TempDir data;
+            TempDir output;
             setenv("ESPEAK_DATA_PATH", data.path().c_str(), 1);
             setenv("ASSOCMAN_SPEECH_WAV_DIR", output.path().c_str(), 1);
             bool ok = true;

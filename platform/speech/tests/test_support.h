@@ -2,37 +2,14 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace speech::testing_support {
-
-// A fresh folder under the system temp folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "speech-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 struct Wav {
     int sample_rate = 0;
@@ -58,17 +35,11 @@ inline std::uint16_t le16(const std::string& b, std::size_t at)
     return std::uint16_t(std::uint8_t(b[at]) | std::uint8_t(b[at + 1]) << 8);
 }
 
-inline std::string read_bytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Accepts only what a 16-bit mono PCM WAV with a 44-byte header must be, with
 // sizes that agree with the file's length.
 inline std::optional<Wav> read_wav(const std::filesystem::path& path)
 {
-    const std::string b = read_bytes(path);
+    const std::string b = test_support::read_file(path);
     if (b.size() < 44 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 8, "WAVEfmt ") != 0 ||
         b.compare(36, 4, "data") != 0)
         return std::nullopt;

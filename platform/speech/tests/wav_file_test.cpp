@@ -9,13 +9,13 @@
 namespace speech::detail {
 namespace {
 
-using testing_support::read_bytes;
-using testing_support::TempFolder;
+using test_support::read_file;
+using test_support::TempDir;
 
 TEST(WriteWavFile, WritesTheExactBytesOfA16BitMonoFile)
 {
-    TempFolder folder;
-    const auto path = folder.path() / "a.wav";
+    TempDir folder;
+    const auto path = folder.file("a.wav");
     const Pcm pcm{{0x0102, -2, 32767, -32768}, 22050};
     std::string error;
     ASSERT_TRUE(write_wav_file(path, pcm, error)) << error;
@@ -28,22 +28,22 @@ TEST(WriteWavFile, WritesTheExactBytesOfA16BitMonoFile)
         "data\x08\x00\x00\x00"
         "\x02\x01\xfe\xff\xff\x7f\x00\x80",
         52);
-    EXPECT_EQ(read_bytes(path), expected);
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "a.wav.part"));
+    EXPECT_EQ(read_file(path), expected);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("a.wav.part")));
 }
 
 TEST(WriteWavFile, FailsWithoutLeavingFiles)
 {
-    TempFolder folder;
+    TempDir folder;
     struct Case {
         const char* what;
         std::filesystem::path path;
         Pcm pcm;
     };
     const Case cases[] = {
-        {"missing folder", folder.path() / "missing" / "c.wav", Pcm{{1}, 22050}},
-        {"zero sample rate", folder.path() / "d.wav", Pcm{{1}, 0}},
-        {"negative sample rate", folder.path() / "e.wav", Pcm{{1}, -5}},
+        {"missing folder", folder.file("missing/c.wav"), Pcm{{1}, 22050}},
+        {"zero sample rate", folder.file("d.wav"), Pcm{{1}, 0}},
+        {"negative sample rate", folder.file("e.wav"), Pcm{{1}, -5}},
     };
     for (const Case& c : cases) {
         std::string error;

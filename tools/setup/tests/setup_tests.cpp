@@ -2,46 +2,25 @@
 // configuration read by the program's own reader, the database opened with the
 // password deciphered from it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/configuration.h"
 #include "platform/db/db.h"
+#include "tests/support/run_command.h"
+#include "tests/support/temp_dir.h"
 #include "tools/setup/setup.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class Folder {
-public:
-    Folder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "setup-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-        path = pattern;
-    }
-    ~Folder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string path;
-};
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test_support::read_file;
+using test_support::run_command;
+using test_support::TempDir;
 
 struct NoHost final : assoc::ConfigurationHost {
     void show_stop_message(const std::string& text) override
@@ -81,19 +60,6 @@ std::vector<std::vector<std::string>> rows(db::Connection& connection, const std
     return out;
 }
 
-bool run_command(const std::string& command, std::string& output, int& status)
-{
-    output.clear();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return false;
-    char buffer[512];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int raw = ::pclose(pipe);
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return true;
-}
-
 bool only_usertext_in(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -104,14 +70,14 @@ bool only_usertext_in(const std::string& folder)
 
 TEST(Setup, CreatesConfigurationAndDatabase)
 {
-    Folder program;
-    const setup::Result result = setup::run_setup(program.path);
+    TempDir program;
+    const setup::Result result = setup::run_setup(program.path());
     ASSERT_EQ(result.outcome, setup::Outcome::created) << result.error;
-    EXPECT_EQ(result.folder, program.path + "/usertext");
-    EXPECT_TRUE(only_usertext_in(program.path)) << "no build folder left behind";
+    EXPECT_EQ(result.folder, program.path() + "/usertext");
+    EXPECT_TRUE(only_usertext_in(program.path())) << "no build folder left behind";
 
     // GBK bytes as iconv gives them, CR LF line ends.
-    const std::string ini = read_file(program.path + "/usertext/userconfig.ini");
+    const std::string ini = read_file(program.file("usertext/userconfig.ini"));
     const std::string head =
         "[\xC5\xE4\xD6\xC3\xD0\xC5\xCF\xA2]\r\n"
         "\xD0\xAD\xBB\xE1\xC3\xFB\xB3\xC6=Quillet\r\n"
@@ -122,7 +88,7 @@ TEST(Setup, CreatesConfigurationAndDatabase)
     EXPECT_EQ(ciphertext.size(), 24u) << "16 password bytes in Base64";
 
     std::string name;
-    const std::string password = configured_password(program.path, &name);
+    const std::string password = configured_password(program.path(), &name);
     EXPECT_EQ(name, "Quillet");
     ASSERT_EQ(password.size(), 16u);
     EXPECT_EQ(result.database_password, password) << "the operator is told the password the ini holds";
@@ -142,73 +108,69 @@ TEST(Setup, CreatesConfigurationAndDatabase)
 
 TEST(Setup, SecondRunKeepsEverything)
 {
-    Folder program;
-    ASSERT_EQ(setup::run_setup(program.path).outcome, setup::Outcome::created);
-    const std::string ini = read_file(program.path + "/usertext/userconfig.ini");
+    TempDir program;
+    ASSERT_EQ(setup::run_setup(program.path()).outcome, setup::Outcome::created);
+    const std::string ini = read_file(program.file("usertext/userconfig.ini"));
     {
         db::Connection connection;
-        ASSERT_TRUE(db::db_connect_access(connection, program.path + "/usertext/causercount.mdb",
-                                          configured_password(program.path)));
+        ASSERT_TRUE(db::db_connect_access(connection, program.file("usertext/causercount.mdb"),
+                                          configured_password(program.path())));
         db::RecordSet set;
         db::recordset_set_connection(set, connection);
         ASSERT_TRUE(
             db::recordset_open(set, "insert into causer (name) values (?)", db::Source::sql, {"张三"}));
     }
 
-    const setup::Result again = setup::run_setup(program.path);
+    const setup::Result again = setup::run_setup(program.path());
     EXPECT_EQ(again.outcome, setup::Outcome::exists);
     EXPECT_EQ(again.database_password, "") << "an existing database keeps its secret";
-    EXPECT_EQ(read_file(program.path + "/usertext/userconfig.ini"), ini);
+    EXPECT_EQ(read_file(program.file("usertext/userconfig.ini")), ini);
     db::Connection connection;
-    ASSERT_TRUE(db::db_connect_access(connection, program.path + "/usertext/causercount.mdb",
-                                      configured_password(program.path)));
+    ASSERT_TRUE(db::db_connect_access(connection, program.file("usertext/causercount.mdb"),
+                                      configured_password(program.path())));
     EXPECT_EQ(rows(connection, "causer", {"name"}), std::vector<std::vector<std::string>>{{"张三"}});
-    EXPECT_TRUE(only_usertext_in(program.path));
+    EXPECT_TRUE(only_usertext_in(program.path()));
 }
 
 TEST(Setup, AnythingNamedUsertextIsLeftAlone)
 {
-    Folder program;
-    {
-        std::ofstream(program.path + "/usertext") << "a file";
-    }
-    EXPECT_EQ(setup::run_setup(program.path).outcome, setup::Outcome::exists);
-    EXPECT_EQ(read_file(program.path + "/usertext"), "a file");
-    EXPECT_TRUE(only_usertext_in(program.path));
+    TempDir program;
+    program.write("usertext", "a file");
+    EXPECT_EQ(setup::run_setup(program.path()).outcome, setup::Outcome::exists);
+    EXPECT_EQ(read_file(program.path() + "/usertext"), "a file");
+    EXPECT_TRUE(only_usertext_in(program.path()));
 }
 
 TEST(Setup, RefusesAMissingProgramFolder)
 {
-    Folder program;
-    for (const std::string& folder : {program.path + "/missing", std::string()}) {
+    TempDir program;
+    for (const std::string& folder : {program.path() + "/missing", std::string()}) {
         const setup::Result result = setup::run_setup(folder);
         EXPECT_EQ(result.outcome, setup::Outcome::failed);
         EXPECT_FALSE(result.error.empty());
     }
-    EXPECT_FALSE(fs::exists(program.path + "/missing"));
+    EXPECT_FALSE(fs::exists(program.path() + "/missing"));
 }
 
 TEST(Setup, EachInstallationGetsItsOwnPassword)
 {
-    Folder first;
-    Folder second;
-    ASSERT_EQ(setup::run_setup(first.path).outcome, setup::Outcome::created);
-    ASSERT_EQ(setup::run_setup(second.path).outcome, setup::Outcome::created);
-    EXPECT_NE(configured_password(first.path), configured_password(second.path));
+    TempDir first;
+    TempDir second;
+    ASSERT_EQ(setup::run_setup(first.path()).outcome, setup::Outcome::created);
+    ASSERT_EQ(setup::run_setup(second.path()).outcome, setup::Outcome::created);
+    EXPECT_NE(configured_password(first.path()), configured_password(second.path()));
 }
 
 TEST(Setup, SqlcipherShellOpensTheDatabase)
 {
     if (std::system("command -v sqlcipher >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlcipher shell";
-    Folder program;
-    ASSERT_EQ(setup::run_setup(program.path).outcome, setup::Outcome::created);
-    const std::string password = configured_password(program.path);
+    TempDir program;
+    ASSERT_EQ(setup::run_setup(program.path()).outcome, setup::Outcome::created);
+    const std::string password = configured_password(program.path());
     std::string output;
-    int status = -1;
-    ASSERT_TRUE(run_command("printf \"PRAGMA key='" + password + "';\\n.tables\\n\" | sqlcipher '" +
-                                program.path + "/usertext/causercount.mdb' 2>&1",
-                            output, status));
-    EXPECT_EQ(status, 0) << output;
+    const std::string shell = "printf \"PRAGMA key='" + password + "';\\n.tables\\n\" | sqlcipher '" +
+                              program.file("usertext/causercount.mdb") + "' 2>&1";
+    ASSERT_EQ(run_command(shell, output), 0) << output;
     for (const char* table : {"causer", "qiandao", "ketang", "adminuser"}) {
         EXPECT_NE(output.find(table), std::string::npos) << output;
     }
@@ -216,7 +178,7 @@ TEST(Setup, SqlcipherShellOpensTheDatabase)
 
 TEST(SetupTool, TellsWhatItDid)
 {
-    Folder program;
+    TempDir program;
     const std::string binary = SETUP_BINARY;
     struct Case {
         std::string arguments;
@@ -224,37 +186,35 @@ TEST(SetupTool, TellsWhatItDid)
         std::vector<std::string> said;
     };
     const Case cases[] = {
-        {"'" + program.path + "'",
+        {"'" + program.path() + "'",
          0,
-         {program.path + "/usertext", "admin", "admin123", "管理设置 > 密码修改"}},
-        {"'" + program.path + "'", 0, {program.path + "/usertext", "已存在"}},
+         {program.path() + "/usertext", "admin", "admin123", "管理设置 > 密码修改"}},
+        {"'" + program.path() + "'", 0, {program.path() + "/usertext", "已存在"}},
         {"", 2, {"assocman-setup"}},
-        {"'" + program.path + "/missing'", 1, {"missing"}},
+        {"'" + program.path() + "/missing'", 1, {"missing"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
         std::string output;
-        int status = -1;
-        ASSERT_TRUE(run_command("'" + binary + "' " + c.arguments + " 2>&1", output, status));
-        EXPECT_EQ(status, c.status) << output;
+        EXPECT_EQ(run_command("'" + binary + "' " + c.arguments + " 2>&1", output), c.status) << output;
         for (const std::string& text : c.said) EXPECT_NE(output.find(text), std::string::npos) << output;
     }
-    EXPECT_TRUE(only_usertext_in(program.path));
+    EXPECT_TRUE(only_usertext_in(program.path()));
 }
 
 TEST(SetupTool, FailureHalfwayLeavesNothing)
 {
     if (std::system("command -v bash >/dev/null 2>&1") != 0) GTEST_SKIP() << "no bash";
-    Folder program;
+    TempDir program;
     // Files may not grow past 2 KiB: the database cannot be written.
     std::string output;
-    int status = -1;
-    ASSERT_TRUE(run_command("bash -c \"trap '' XFSZ; ulimit -f 2; exec '" + std::string(SETUP_BINARY) +
-                                "' '" + program.path + "'\" 2>&1",
-                            output, status));
-    EXPECT_EQ(status, 1) << output;
+    EXPECT_EQ(run_command("bash -c \"trap '' XFSZ; ulimit -f 2; exec '" + std::string(SETUP_BINARY) + "' '" +
+                              program.path() + "'\" 2>&1",
+                          output),
+              1)
+        << output;
     EXPECT_NE(output.find("初始化失败"), std::string::npos) << output;
-    EXPECT_TRUE(fs::is_empty(program.path)) << "neither usertext nor a build folder";
+    EXPECT_TRUE(fs::is_empty(program.path())) << "neither usertext nor a build folder";
 }
 
 }  // namespace
